@@ -1,0 +1,82 @@
+#include "parse_command_line.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "expansion_job.h"
+#include "notify.h"
+#include "resolve_full_path.h"
+#include "size_names.h"
+
+namespace {
+
+constexpr const char* kProgramName = "Romspan";
+constexpr const char* kExpandRomCommand = "-ExpandROM";
+constexpr const char* kCommands[] = {kExpandRomCommand};
+
+bool IsCommand(const char* argument) {
+  for (const char* command : kCommands) {
+    if (std::strcmp(argument, command) == 0) return true;
+  }
+  return false;
+}
+
+bool IsHelpRequest(int argc, char** argv) {
+  return argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0);
+}
+
+}  // namespace
+
+bool ParseCommandLine(int argc, char** argv) {
+  if (argc <= 2) {
+    std::printf("%s\n", "Too few arguments.");
+    return false;
+  }
+  command_line_mode = true;
+  char full_path[kFullPathCapacity];
+  if (!ResolveFullPath(full_path, argv[2])) {
+    std::printf("%s: %s\n", "Path/Filename too long", argv[2]);
+    return false;
+  }
+  if (!IsCommand(argv[1])) {
+    std::printf("Unrecognized command: %s\n", argv[1]);
+    return false;
+  }
+  if (argc < 4) {
+    std::printf("%s\n", "Too few arguments.");
+    return false;
+  }
+  const SizeName* size = FindSizeName(argv[3]);
+  if (size == nullptr) {
+    std::printf("%s: %s\n", "Unrecognized size", argv[3]);
+    return false;
+  }
+  std::printf("ROM file: %s\n", full_path);
+  std::printf("Size: %s\n", argv[3]);
+  std::memcpy(rom_path, full_path, std::strlen(full_path) + 1);
+  return RunExpansionJob(nullptr, size->size_code);
+}
+
+void PrintUsage() {
+  std::printf(
+      "Usage: romspan %s FILE SIZE\n"
+      "\n"
+      "Expands the SNES ROM image FILE in place to SIZE. Always back up your ROM first!\n"
+      "\n"
+      "SIZE is one of:\n",
+      kExpandRomCommand);
+  for (size_t i = 0; i < kSizeNameCount; ++i) {
+    std::printf("  %-14s%s\n", kSizeNames[i].name, kSizeNames[i].description);
+  }
+}
+
+int RunArguments(int argc, char** argv) {
+  if (IsHelpRequest(argc, argv)) {
+    PrintUsage();
+    return 0;
+  }
+  const bool succeeded = ParseCommandLine(argc, argv);
+  if (!succeeded) std::printf("%s: Requested operation failed.\n", kProgramName);
+  std::fflush(stdout);
+  return succeeded ? 0 : 1;
+}

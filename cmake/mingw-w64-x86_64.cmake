@@ -1,0 +1,17 @@
+# Cross-compiles for 64-bit Windows with Debian's g++-mingw-w64-x86-64 (POSIX threads flavour).
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(ROMSPAN_MINGW_PREFIX x86_64-w64-mingw32)
+find_program(CMAKE_C_COMPILER NAMES ${ROMSPAN_MINGW_PREFIX}-gcc-posix ${ROMSPAN_MINGW_PREFIX}-gcc REQUIRED)
+find_program(CMAKE_CXX_COMPILER NAMES ${ROMSPAN_MINGW_PREFIX}-g++-posix ${ROMSPAN_MINGW_PREFIX}-g++ REQUIRED)
+find_program(CMAKE_RC_COMPILER NAMES ${ROMSPAN_MINGW_PREFIX}-windres REQUIRED)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ROMSPAN_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# A bare Windows has no MinGW runtime DLLs: link the C++ and C runtimes in.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -1,0 +1,83 @@
+// ExHiROM conversion: HiROM, ExHiROM and small LoROM images become 48 or 64 Mbit ExHiROM.
+// Above 4 MiB the CPU sees only the upper half of each 64 KiB block through $40-$7D, so LoROM
+// banks and mirrors go there, and a copy of the header bank sits at 0x408000 where ExHiROM
+// boards look for it.
+#include "header_probe.h"
+#include "notify.h"
+#include "rom_file.h"
+#include "routes.h"
+#include "size_code.h"
+
+namespace {
+
+constexpr uint32_t kBlockSize = 0x10000;
+constexpr uint32_t kUpperHalf = 0x8000;
+constexpr uint32_t kHighArea = 0x400000;                      // first block above 4 MiB
+constexpr uint32_t kHighHeaderBank = kHighArea + kUpperHalf;  // 0x408000
+constexpr uint32_t kLoRomLimit = 0x100000;                    // LoROM sources up to 8 Mbit
+constexpr uint8_t kExHiRomRomSize = 13;                       // 2^13 KiB = 8 MiB
+constexpr uint8_t kKindLoRom = 0x0, kKindHiRom = 0x1, kKindExHiRom = 0x5;
+
+uint32_t BanksIn(uint32_t length) {
+  return (length + kBankSize - 1) / kBankSize;
+}
+
+// LoROM bank k becomes the upper half of block 64 + k, and bank 0 also the header bank.
+bool MoveLoRomBanks(const RouteStart& rom) {
+  const uint32_t base = rom.header_base;
+  WriteZeroBytes(rom.file_length, rom.target - rom.old_length);
+  // A partial last bank moves whole: its tail reads as the zeros just appended.
+  for (uint32_t k = 0; k < BanksIn(rom.old_length); ++k) {
+    CopyBank(base + k * kBankSize, base + kHighHeaderBank + k * kBlockSize);
+  }
+  // Clearing the old area destroys data: only once every bank sits at its new place.
+  if (!RomWritesSettled()) return false;
+  WriteZeroBytes(base, rom.old_length);
+  CopyBank(base + kHighHeaderBank, base + kUpperHalf);
+  return true;
+}
+
+// With the mirror flag, the upper half of block j is copied to the upper half of block 64 + j,
+// but never over ROM data an ExHiROM source already has there.
+void PadHiRom(const RouteStart& rom, bool mirror) {
+  const uint32_t base = rom.header_base;
+  WriteZeroBytes(rom.file_length, rom.target - rom.old_length);
+  if (!mirror) return;
+  const uint32_t mirror_count = (rom.target - kHighArea) / kBlockSize;
+  for (uint32_t j = 0; j < mirror_count; ++j) {
+    const uint32_t destination = kHighHeaderBank + j * kBlockSize;
+    if (destination < rom.old_length) continue;
+    CopyBank(base + kUpperHalf + j * kBlockSize, base + destination);
+  }
+}
+
+}  // namespace
+
+uint32_t ExpandExHiRom(WindowHandle owner, uint32_t size_code) {
+  RouteStart rom;
+  uint32_t result = 0;
+  if (!StartRoute(size_code, &rom, &result)) return result;
+  const uint32_t base = rom.header_base;
+
+  uint8_t map_mode = 0, chipset = 0;
+  if (!ProbeRomHeader(owner, &map_mode, &chipset, base)) return 0;
+  const uint8_t kind = map_mode & 0x0F;
+  if (kind == kKindLoRom) {
+    if (rom.old_length > kLoRomLimit) {
+      Notify(owner, Message::kLoRomTooLarge);
+      return 0;
+    }
+    if (!MoveLoRomBanks(rom)) return 0;
+  } else if (kind == kKindHiRom || kind == kKindExHiRom) {
+    PadHiRom(rom, (size_code & kMirrorFlag) != 0);
+  } else {
+    Notify(owner, Message::kNotHiOrLoRom);
+    return 0;
+  }
+
+  // The header is always rewritten at the HiROM position, where ExHiROM hardware reads it.
+  WriteRomByte(base + kHiRomHeader + kMapModeField, (map_mode & 0xF5) | kKindExHiRom);
+  WriteRomByte(base + kHiRomHeader + kRomSizeField, kExHiRomRomSize);
+  if (rom.old_length <= kHighHeaderBank) CopyBank(base + kUpperHalf, base + kHighHeaderBank);
+  return FinishRoute(base + rom.target, rom.target);
+}

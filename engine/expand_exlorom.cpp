@@ -1,0 +1,61 @@
+// ExLoROM conversion: a LoROM image becomes 48 or 64 Mbit ExLoROM. Bank k of the low area has
+// its counterpart at 0x400000 + k * 0x8000; bank 0, with the header, is always copied there.
+#include "header_probe.h"
+#include "notify.h"
+#include "rom_file.h"
+#include "routes.h"
+#include "size_code.h"
+
+namespace {
+
+constexpr uint32_t kUpperArea = 0x400000;
+constexpr uint32_t kCopyLimit = 0x380000;  // banks from 28 Mbit on stay where they are
+constexpr uint8_t kExLoRomRomSize = 13;    // 2^13 KiB = 8 MiB
+
+// Copies banks 1 up to the copy limit to their counterparts; variant 1 then clears them at
+// their old place. Returns the end of the last copy, or 0 when a transfer failed.
+uint32_t CopyLowBanks(const RouteStart& rom, bool clear_old) {
+  const uint32_t base = rom.header_base;
+  const uint32_t limit = rom.old_length < kCopyLimit ? rom.old_length : kCopyLimit;
+  // A partial last bank is copied whole: its tail reads as the zeros just appended.
+  const uint32_t bank_count = (limit + kBankSize - 1) / kBankSize;
+  for (uint32_t k = 1; k < bank_count; ++k) {
+    CopyBank(base + k * kBankSize, base + kUpperArea + k * kBankSize);
+  }
+  // Clearing destroys data: only once every copy has been written.
+  if (!RomWritesSettled()) return 0;
+  if (clear_old && limit > kBankSize) WriteZeroBytes(base + kBankSize, limit - kBankSize);
+  return base + kUpperArea + bank_count * kBankSize;
+}
+
+}  // namespace
+
+uint32_t ExpandExLoRom(WindowHandle owner, uint32_t size_code) {
+  RouteStart rom;
+  uint32_t result = 0;
+  if (!StartRoute(size_code, &rom, &result)) return result;
+  const uint32_t base = rom.header_base;
+
+  uint8_t map_mode = 0, chipset = 0;
+  if (!ProbeRomHeader(owner, &map_mode, &chipset, base)) return 0;
+  if ((map_mode & 0x0F) != 0) {
+    Notify(owner, Message::kNotLoRom);
+    return 0;
+  }
+
+  WriteZeroBytes(rom.file_length, rom.target - rom.old_length);
+  WriteRomByte(base + kLoRomHeader + kRomSizeField, kExLoRomRomSize);
+  uint32_t expected_length = base + rom.target;
+  // Above 32 Mbit the bank at 0x400000 already holds the game's own data.
+  if (rom.old_length <= kUpperArea) {
+    CopyBank(base, base + kUpperArea);
+    const bool copy = (size_code & (kExLoRomMoveFlag | kExLoRomCopyFlag)) != 0;
+    if (copy) {
+      const uint32_t copies_end = CopyLowBanks(rom, (size_code & kExLoRomMoveFlag) != 0);
+      if (copies_end == 0) return 0;
+      // With a 48 Mbit target the copies may run past the padded end and lengthen the file.
+      if (copies_end > expected_length) expected_length = copies_end;
+    }
+  }
+  return FinishRoute(expected_length, rom.target);
+}

@@ -1,0 +1,20 @@
+#include "notify.h"
+
+#include <cstdio>
+
+#include "expansion_job.h"
+
+bool command_line_mode = false;
+
+void Notify(WindowHandle owner, const char* title, const char* text, uint32_t icon) {
+  if (command_line_mode) {
+    std::printf("%s : %s\n", title, text);
+  } else {
+    MessageBoxUtf8(owner, text, title, icon);
+  }
+}
+
+void Notify(WindowHandle owner, Message message) {
+  const MessageEntry& entry = LookUpMessage(message);
+  Notify(owner, entry.title, message == Message::kCannotOpen ? rom_path : entry.text, entry.icon);
+}

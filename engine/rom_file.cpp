@@ -1,0 +1,119 @@
+#include "rom_file.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform_calls.h"
+
+namespace {
+
+constexpr uint32_t kZeroChunk = 0x10000;  // zero fills are written 64 KiB at a time
+
+FILE* rom_file = nullptr;
+// A failed transfer stays recorded until the file is closed: stream error flags are cleared by
+// length queries and zero fills, so they cannot carry it.
+bool rom_transfer_failed = false;
+uint8_t bank_buffer[kBankSize];
+
+void SeekRom(uint32_t offset) {
+  if (std::fseek(rom_file, static_cast<long>(offset), SEEK_SET) != 0) rom_transfer_failed = true;
+}
+
+void WriteRom(const void* bytes, uint32_t count) {
+  if (std::fwrite(bytes, 1, count, rom_file) != count) rom_transfer_failed = true;
+}
+
+}  // namespace
+
+bool OpenRomFile(const char* path) {
+  CloseRomFile();
+  rom_file = OpenFileUtf8(path, "r+b");
+  rom_transfer_failed = false;
+  return rom_file != nullptr;
+}
+
+void CloseRomFile() {
+  if (rom_file == nullptr) return;
+  std::fclose(rom_file);
+  rom_file = nullptr;
+}
+
+bool RomFileIsOpen() {
+  return rom_file != nullptr;
+}
+
+bool RomFileIsUsable() {
+  uint64_t size = 0;
+  return rom_file != nullptr && GetStreamFileSize(rom_file, &size) && size <= 0xFFFFFFFFu;
+}
+
+uint32_t RomFileLength() {
+  if (rom_file == nullptr) return 0;
+  std::clearerr(rom_file);
+  uint64_t size = 0;
+  if (!GetStreamFileSize(rom_file, &size)) rom_transfer_failed = true;
+  return static_cast<uint32_t>(size);
+}
+
+uint32_t ReadRomWord(uint32_t offset) {
+  uint8_t bytes[2] = {0, 0};
+  if (rom_file == nullptr) return 0;
+  SeekRom(offset);
+  if (std::fread(bytes, 1, 2, rom_file) != 2) return 0;
+  return static_cast<uint32_t>(bytes[0] | bytes[1] << 8);
+}
+
+void ReadRomBytes(uint32_t offset, uint8_t* out, uint32_t count) {
+  if (rom_file == nullptr) return;
+  SeekRom(offset);
+  // Byte-sized items: a short read stores only the bytes it got.
+  (void)std::fread(out, 1, count, rom_file);
+}
+
+void WriteRomByte(uint32_t offset, uint8_t value) {
+  WriteRomBytes(offset, &value, 1);
+}
+
+void WriteRomBytes(uint32_t offset, const uint8_t* bytes, uint32_t count) {
+  if (rom_file == nullptr) return;
+  SeekRom(offset);
+  WriteRom(bytes, count);
+}
+
+bool WriteZeroBytes(uint32_t offset, uint32_t count) {
+  if (rom_file == nullptr || count == 0) return false;
+  std::clearerr(rom_file);
+  uint32_t chunk = count < kZeroChunk ? count : kZeroChunk;
+  uint8_t* zeros = static_cast<uint8_t*>(std::calloc(chunk, 1));
+  SeekRom(offset);
+  if (zeros != nullptr) {
+    for (uint32_t remaining = count; remaining != 0;) {
+      WriteRom(zeros, chunk);
+      remaining -= chunk;
+      if (remaining < chunk) chunk = remaining;
+    }
+    std::free(zeros);
+  } else {
+    const uint8_t zero = 0;
+    for (uint32_t i = 0; i < count; ++i) WriteRom(&zero, 1);
+  }
+  return true;
+}
+
+void CopyBank(uint32_t from, uint32_t to) {
+  if (rom_file == nullptr) return;
+  SeekRom(from);
+  // Every route reads inside the file it has already enlarged; a short read is an I/O fault.
+  if (std::fread(bank_buffer, 1, kBankSize, rom_file) != kBankSize) {
+    rom_transfer_failed = true;
+    return;
+  }
+  SeekRom(to);
+  WriteRom(bank_buffer, kBankSize);
+}
+
+bool RomWritesSettled() {
+  if (rom_file == nullptr) return false;
+  if (std::fflush(rom_file) != 0 || std::ferror(rom_file)) rom_transfer_failed = true;
+  return !rom_transfer_failed;
+}

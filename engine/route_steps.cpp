@@ -1,0 +1,22 @@
+#include "rom_file.h"
+#include "routes.h"
+#include "size_code.h"
+
+bool StartRoute(uint32_t size_code, RouteStart* start, uint32_t* result) {
+  *result = 0;
+  if (!RomFileIsUsable() || SizeMbit(size_code) > kMaxSizeMbit) return false;
+  start->target = TargetBytes(size_code);
+  start->file_length = RomFileLength();
+  start->header_base = HeaderBase(start->file_length);
+  start->old_length = RomDataLength(start->file_length);
+  if (start->old_length >= start->target) {
+    *result = start->old_length >> kMbitShift;
+    return false;
+  }
+  return true;
+}
+
+uint32_t FinishRoute(uint32_t expected_length, uint32_t target) {
+  if (!RomWritesSettled() || RomFileLength() != expected_length) return 0;
+  return target >> kMbitShift;
+}

@@ -1,0 +1,37 @@
+// The platform operations that the engine and the command line use, on internal text (UTF-8).
+// One implementation per platform provides them with the same behaviour.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+// An owner window for messages; none on the command line.
+using WindowHandle = void*;
+
+// Message-box styles used for notifications.
+inline constexpr uint32_t kIconNone = 0x00;
+inline constexpr uint32_t kIconWarning = 0x30;
+inline constexpr uint32_t kIconInformation = 0x40;
+
+// File attribute bits returned by GetFileAttributesUtf8.
+inline constexpr uint32_t kAttributesInvalid = 0xFFFFFFFF;
+inline constexpr uint32_t kAttributeReadOnly = 0x01;
+inline constexpr uint32_t kAttributeDirectory = 0x10;
+inline constexpr uint32_t kAttributeNormal = 0x80;
+
+// Opens a regular file as a C stream; null when it cannot be opened. A file without any write
+// permission counts as read-only and is not opened for writing, whoever asks.
+FILE* OpenFileUtf8(const char* path, const char* mode);
+
+// Shows a modal message owned by `owner`; returns the button pressed, 0 when nothing was shown.
+int MessageBoxUtf8(WindowHandle owner, const char* text, const char* title, uint32_t style);
+
+// Attribute bits of the file at `path`, kAttributesInvalid when it cannot be queried.
+uint32_t GetFileAttributesUtf8(const char* path);
+
+// Stores the current directory in `buffer` when it fits with its terminator and returns its
+// length; otherwise leaves the empty text and returns the size needed, or 0 on failure.
+uint32_t GetCurrentDirectoryUtf8(uint32_t capacity, char* buffer);
+
+// Size in bytes of the file behind `stream`, after its buffered writes; false when unknown.
+bool GetStreamFileSize(FILE* stream, uint64_t* out_size);
