@@ -1,6 +1,5 @@
 #include "resolve_full_path.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "platform_calls.h"
@@ -50,6 +49,9 @@ bool ResolveFullPath(char* out, const char* path, PathStyle style,
   // A root such as "/" or "C:\" already ends in its separator.
   if (IsSeparator(directory[directory_length - 1], style)) directory[--directory_length] = '\0';
   const char separator = style == PathStyle::kWindows ? '\\' : '/';
-  std::snprintf(out, kFullPathCapacity, "%s%c%s", directory, separator, path);
+  // The capacity given to the query keeps the joined path and its terminator within the output.
+  std::memcpy(out, directory, directory_length);
+  out[directory_length] = separator;
+  std::memcpy(out + directory_length + 1, path, length + 1);
   return true;
 }

@@ -25,7 +25,7 @@ uint32_t BanksIn(uint32_t length) {
 // LoROM bank k becomes the upper half of block 64 + k, and bank 0 also the header bank.
 bool MoveLoRomBanks(const RouteStart& rom) {
   const uint32_t base = rom.header_base;
-  WriteZeroBytes(rom.file_length, rom.target - rom.old_length);
+  if (!PadToTarget(rom.file_length, rom.target)) return false;
   // A partial last bank moves whole: its tail reads as the zeros just appended.
   for (uint32_t k = 0; k < BanksIn(rom.old_length); ++k) {
     CopyBank(base + k * kBankSize, base + kHighHeaderBank + k * kBlockSize);
@@ -39,16 +39,17 @@ bool MoveLoRomBanks(const RouteStart& rom) {
 
 // With the mirror flag, the upper half of block j is copied to the upper half of block 64 + j,
 // but never over ROM data an ExHiROM source already has there.
-void PadHiRom(const RouteStart& rom, bool mirror) {
+bool PadHiRom(const RouteStart& rom, bool mirror) {
   const uint32_t base = rom.header_base;
-  WriteZeroBytes(rom.file_length, rom.target - rom.old_length);
-  if (!mirror) return;
+  if (!PadToTarget(rom.file_length, rom.target)) return false;
+  if (!mirror) return true;
   const uint32_t mirror_count = (rom.target - kHighArea) / kBlockSize;
   for (uint32_t j = 0; j < mirror_count; ++j) {
     const uint32_t destination = kHighHeaderBank + j * kBlockSize;
     if (destination < rom.old_length) continue;
     CopyBank(base + kUpperHalf + j * kBlockSize, base + destination);
   }
+  return RomWritesSettled();
 }
 
 }  // namespace
@@ -69,7 +70,7 @@ uint32_t ExpandExHiRom(WindowHandle owner, uint32_t size_code) {
     }
     if (!MoveLoRomBanks(rom)) return 0;
   } else if (kind == kKindHiRom || kind == kKindExHiRom) {
-    PadHiRom(rom, (size_code & kMirrorFlag) != 0);
+    if (!PadHiRom(rom, (size_code & kMirrorFlag) != 0)) return 0;
   } else {
     Notify(owner, Message::kNotHiOrLoRom);
     return 0;

@@ -43,7 +43,7 @@ uint32_t ExpandExLoRom(WindowHandle owner, uint32_t size_code) {
     return 0;
   }
 
-  WriteZeroBytes(rom.file_length, rom.target - rom.old_length);
+  if (!PadToTarget(rom.file_length, rom.target)) return 0;
   WriteRomByte(base + kLoRomHeader + kRomSizeField, kExLoRomRomSize);
   uint32_t expected_length = base + rom.target;
   // Above 32 Mbit the bank at 0x400000 already holds the game's own data.

@@ -20,7 +20,7 @@ uint8_t RomSizeByteFor(uint32_t size_mbit) {
 
 uint32_t ExpandPlain(uint32_t target, uint32_t file_length) {
   const uint32_t header_base = HeaderBase(file_length);
-  WriteZeroBytes(file_length, target - RomDataLength(file_length));
+  if (!PadToTarget(file_length, target)) return 0;
   // Looked for after the fill: a pair beyond the old end of the file now reads as zeros.
   const uint32_t header = FindInternalHeader(header_base);
   if (header != 0) WriteRomByte(header + kRomSizeField, RomSizeByteFor(target >> kMbitShift));

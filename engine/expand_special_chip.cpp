@@ -36,7 +36,7 @@ uint32_t ExpandSpecialChip(WindowHandle owner, uint32_t size_code) {
     return 0;
   }
 
-  WriteZeroBytes(rom.file_length, rom.target - rom.old_length);
+  if (!PadToTarget(rom.file_length, rom.target)) return 0;
   const uint32_t header = FindInternalHeader(base);
   if (header != 0) WriteRomByte(header + kRomSizeField, kSpecialChipRomSize);
   if (header == base + kLoRomHeader && (map_mode & 0x0F) == 0x3 &&

@@ -16,6 +16,11 @@ bool StartRoute(uint32_t size_code, RouteStart* start, uint32_t* result) {
   return true;
 }
 
+bool PadToTarget(uint32_t file_length, uint32_t target) {
+  WriteZeroBytes(file_length, target - RomDataLength(file_length));
+  return RomWritesSettled();
+}
+
 uint32_t FinishRoute(uint32_t expected_length, uint32_t target) {
   if (!RomWritesSettled() || RomFileLength() != expected_length) return 0;
   return target >> kMbitShift;

@@ -18,6 +18,10 @@ struct RouteStart {
 // ROM data is already at least the target.
 bool StartRoute(uint32_t size_code, RouteStart* start, uint32_t* result);
 
+// Appends zeros up to the target. True once they are written: routes change nothing inside
+// the old data before that, so a full disk leaves the ROM data as it was.
+bool PadToTarget(uint32_t file_length, uint32_t target);
+
 // Success result once every write has gone through and the file is `expected_length` long;
 // 0 otherwise.
 uint32_t FinishRoute(uint32_t expected_length, uint32_t target);
