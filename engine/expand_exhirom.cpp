@@ -57,12 +57,9 @@ bool PadHiRom(const RouteStart& rom, bool mirror) {
 uint32_t ExpandExHiRom(WindowHandle owner, uint32_t size_code) {
   RouteStart rom;
   uint32_t result = 0;
-  if (!StartRoute(size_code, &rom, &result)) return result;
+  if (!StartProbedRoute(owner, size_code, &rom, &result)) return result;
   const uint32_t base = rom.header_base;
-
-  uint8_t map_mode = 0, chipset = 0;
-  if (!ProbeRomHeader(owner, &map_mode, &chipset, base)) return 0;
-  const uint8_t kind = map_mode & 0x0F;
+  const uint8_t kind = rom.map_mode & 0x0F;
   if (kind == kKindLoRom) {
     if (rom.old_length > kLoRomLimit) {
       Notify(owner, Message::kLoRomTooLarge);
@@ -77,7 +74,7 @@ uint32_t ExpandExHiRom(WindowHandle owner, uint32_t size_code) {
   }
 
   // The header is always rewritten at the HiROM position, where ExHiROM hardware reads it.
-  WriteRomByte(base + kHiRomHeader + kMapModeField, (map_mode & 0xF5) | kKindExHiRom);
+  WriteRomByte(base + kHiRomHeader + kMapModeField, (rom.map_mode & 0xF5) | kKindExHiRom);
   WriteRomByte(base + kHiRomHeader + kRomSizeField, kExHiRomRomSize);
   if (rom.old_length <= kHighHeaderBank) CopyBank(base + kUpperHalf, base + kHighHeaderBank);
   return FinishRoute(base + rom.target, rom.target);

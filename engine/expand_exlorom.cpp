@@ -33,12 +33,9 @@ uint32_t CopyLowBanks(const RouteStart& rom, bool clear_old) {
 uint32_t ExpandExLoRom(WindowHandle owner, uint32_t size_code) {
   RouteStart rom;
   uint32_t result = 0;
-  if (!StartRoute(size_code, &rom, &result)) return result;
+  if (!StartProbedRoute(owner, size_code, &rom, &result)) return result;
   const uint32_t base = rom.header_base;
-
-  uint8_t map_mode = 0, chipset = 0;
-  if (!ProbeRomHeader(owner, &map_mode, &chipset, base)) return 0;
-  if ((map_mode & 0x0F) != 0) {
+  if ((rom.map_mode & 0x0F) != 0) {
     Notify(owner, Message::kNotLoRom);
     return 0;
   }

@@ -26,12 +26,9 @@ bool IsSpecialChipImage(uint8_t map_mode, uint8_t chipset) {
 uint32_t ExpandSpecialChip(WindowHandle owner, uint32_t size_code) {
   RouteStart rom;
   uint32_t result = 0;
-  if (!StartRoute(size_code, &rom, &result)) return result;
+  if (!StartProbedRoute(owner, size_code, &rom, &result)) return result;
   const uint32_t base = rom.header_base;
-
-  uint8_t map_mode = 0, chipset = 0;
-  if (!ProbeRomHeader(owner, &map_mode, &chipset, base)) return 0;
-  if (!IsSpecialChipImage(map_mode, chipset)) {
+  if (!IsSpecialChipImage(rom.map_mode, rom.chipset)) {
     Notify(owner, Message::kNotSpecialChip);
     return 0;
   }
@@ -39,7 +36,7 @@ uint32_t ExpandSpecialChip(WindowHandle owner, uint32_t size_code) {
   if (!PadToTarget(rom.file_length, rom.target)) return 0;
   const uint32_t header = FindInternalHeader(base);
   if (header != 0) WriteRomByte(header + kRomSizeField, kSpecialChipRomSize);
-  if (header == base + kLoRomHeader && (map_mode & 0x0F) == 0x3 &&
+  if (header == base + kLoRomHeader && (rom.map_mode & 0x0F) == 0x3 &&
       rom.old_length < kTitleFixLimit) {
     ApplyTitleFix(base);
   }

@@ -1,3 +1,4 @@
+#include "header_probe.h"
 #include "rom_file.h"
 #include "routes.h"
 #include "size_code.h"
@@ -14,6 +15,13 @@ bool StartRoute(uint32_t size_code, RouteStart* start, uint32_t* result) {
     return false;
   }
   return true;
+}
+
+bool StartProbedRoute(WindowHandle owner, uint32_t size_code, RouteStart* start, uint32_t* result) {
+  if (!StartRoute(size_code, start, result)) return false;
+  start->map_mode = 0;
+  start->chipset = 0;
+  return ProbeRomHeader(owner, &start->map_mode, &start->chipset, start->header_base);
 }
 
 bool PadToTarget(uint32_t file_length, uint32_t target) {

@@ -11,12 +11,16 @@ struct RouteStart {
   uint32_t header_base;  // 0x200 when a copier header leads, else 0
   uint32_t old_length;   // ROM data length, copier header excluded
   uint32_t target;       // target ROM data length in bytes
+  uint8_t map_mode;      // from the internal header, for the routes that probe it
+  uint8_t chipset;
 };
 
 // Entry checks shared by every route. Returns true when the route has work to do; otherwise
 // `*result` is what the route returns: 0 when it cannot act, the old size in megabits when the
 // ROM data is already at least the target.
 bool StartRoute(uint32_t size_code, RouteStart* start, uint32_t* result);
+// StartRoute, then the header probe, which reports a ROM without a valid checksum pair.
+bool StartProbedRoute(WindowHandle owner, uint32_t size_code, RouteStart* start, uint32_t* result);
 
 // Appends zeros up to the target. True once they are written: routes change nothing inside
 // the old data before that, so a full disk leaves the ROM data as it was.
