@@ -48,6 +48,11 @@ char* QueryCurrentDirectory(Unit* static_area, uint8_t* static_in_use, Query que
 
 FILE* OpenFileUtf8(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
+  // Windows refuses to write a read-only file; Wine run by root would not, so ask first.
+  if (std::strpbrk(mode, "wa+") != nullptr) {
+    const uint32_t attributes = GetFileAttributesUtf8(path);
+    if (attributes != kAttributesInvalid && (attributes & kAttributeReadOnly) != 0) return nullptr;
+  }
   FILE* stream = nullptr;
   if (wide_api_mode) {
     WideChar* wide_path = ToWide(path);
