@@ -11,12 +11,12 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: make_rom FILE DATA_LENGTH MAP_MODE\n");
     return 2;
   }
-  RomSpec spec;
-  spec.data_length = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 0));
-  spec.map_mode = static_cast<uint8_t>(std::strtoul(argv[3], nullptr, 0));
-  spec.header = (spec.map_mode & 1) ? HeaderAt::kHiRom : HeaderAt::kLoRom;
-  spec.title = "ROMSPAN BENCH";
-  if (!WriteWholeFile(argv[1], MakeRomImage(spec))) {
+  RomSpec layout;
+  layout.data_length = static_cast<uint32_t>(std::strtoul(argv[2], nullptr, 0));
+  layout.map_mode = static_cast<uint8_t>(std::strtoul(argv[3], nullptr, 0));
+  layout.header = (layout.map_mode & 1) ? HeaderAt::kHiRom : HeaderAt::kLoRom;
+  layout.title = "ROMSPAN BENCH";
+  if (!WriteWholeFile(argv[1], MakeRomImage(layout))) {
     std::perror(argv[1]);
     return 1;
   }
