@@ -83,29 +83,11 @@ int MessageBoxUtf8(WindowHandle owner, const char* text, const char* title, uint
 }
 
 uint32_t GetFileAttributesUtf8(const char* path) {
-  if (wide_api_mode) {
-    WideChar* wide_path = ToWide(path);
-    const DWORD attributes = GetFileAttributesW(wide_path);
-    ReleaseWide(wide_path);
-    return attributes;
-  }
-  char* ansi_path = ToAnsi(path);
-  const DWORD attributes = GetFileAttributesA(ansi_path);
-  ReleaseNarrow(ansi_path);
-  return attributes;
+  return DualCall(path, GetFileAttributesW, GetFileAttributesA);
 }
 
 HMODULE LoadLibraryUtf8(const char* name) {
-  if (wide_api_mode) {
-    WideChar* wide_name = ToWide(name);
-    const HMODULE module = LoadLibraryW(wide_name);
-    ReleaseWide(wide_name);
-    return module;
-  }
-  char* ansi_name = ToAnsi(name);
-  const HMODULE module = LoadLibraryA(ansi_name);
-  ReleaseNarrow(ansi_name);
-  return module;
+  return DualCall(name, LoadLibraryW, LoadLibraryA);
 }
 
 uint32_t GetCurrentDirectoryUtf8(uint32_t capacity, char* buffer) {

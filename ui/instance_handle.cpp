@@ -1,0 +1,3 @@
+#include "instance_handle.h"
+
+HINSTANCE instance_handle = nullptr;

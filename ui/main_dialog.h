@@ -1,0 +1,9 @@
+// The main dialog, template 1000: one radio button per target, "Apply to ROM..." and "About".
+#pragma once
+
+#include <windows.h>
+
+INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM w_param, LPARAM l_param);
+
+// Creates the main dialog modeless, without owner; null when it cannot be created.
+HWND CreateMainDialog();
