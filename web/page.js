@@ -13,6 +13,7 @@ const kFixChecksumKey = 'romspan.fix-checksum';
 const kRomFolder = '/rom/';  // the job's working copy goes beside the ROM, in here
 let engine = null;  // the compiled module, once loaded
 let picked = null;  // {name, bytes} of the picked file
+let pickCount = 0;
 let printed = [];   // the engine's output lines during one call
 
 // Runs one engine entry point on the picked file, placed at `path`; returns its result and the
@@ -52,7 +53,12 @@ function withdrawDownload() {
 async function pick(file) {
   withdrawDownload();
   statusArea.replaceChildren();
-  picked = file ? {name: file.name, bytes: new Uint8Array(await file.arrayBuffer())} : null;
+  picked = null;
+  expandButton.disabled = true;
+  const ticket = ++pickCount;
+  const bytes = file ? new Uint8Array(await file.arrayBuffer()) : null;
+  if (ticket !== pickCount) return;  // a later pick has taken over
+  if (file) picked = {name: file.name, bytes};
   expandButton.disabled = !(engine && picked);
 }
 
