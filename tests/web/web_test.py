@@ -11,8 +11,10 @@ import re
 import shutil
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
+from http.server import SimpleHTTPRequestHandler, ThreadingHTTPServer
 from pathlib import Path
 
 from selenium import webdriver
@@ -42,6 +44,16 @@ EXPANSIONS = [
     ("hirom_exlorom.sfc", "100000 hirom 21 00", "48_EXLOROM_1", "pick"),
 ]
 SCREENSHOT_AFTER = "lorom_exhirom.sfc"
+
+
+class RecordingHandler(SimpleHTTPRequestHandler):
+    requested = []
+
+    def __init__(self, *arguments, **options):
+        super().__init__(*arguments, directory=str(WEB), **options)
+
+    def log_message(self, *arguments):
+        RecordingHandler.requested.append(self.path)
 
 
 def wait_for(condition, what, seconds=10):
@@ -76,13 +88,16 @@ class PageTest(unittest.TestCase):
                                                   str(self.downloads)})
         self.browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
                                         options=options)
-        self.browser.get((WEB / "index.html").as_uri())
-        wait_for(lambda: self.run_js("return typeof engine === 'object' && engine !== null"),
-                 "the engine to load")
+        self.load((WEB / "index.html").as_uri())
 
     def tearDown(self):
         self.browser.quit()
         shutil.rmtree(self.work)
+
+    def load(self, url):
+        self.browser.get(url)
+        wait_for(lambda: self.run_js("return typeof engine === 'object' && engine !== null"),
+                 "the engine to load")
 
     def run_js(self, script, *arguments):
         return self.browser.execute_script(script, *arguments)
@@ -168,6 +183,10 @@ class PageTest(unittest.TestCase):
             self.assertIn(url.rsplit("/", 1)[1], PAGE_FILES)
 
     def test_labels_are_the_dialogs(self):
+        # Served over HTTP this time, where the server sees every request the page makes.
+        server = ThreadingHTTPServer(("127.0.0.1", 0), RecordingHandler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.load(f"http://127.0.0.1:{server.server_port}/")
         rc = (SOURCE / "resources" / "romspan.rc").read_text(encoding="utf-8")
         captions = [caption.strip() for caption in
                     re.findall(r'CONTROL "([^"]*)", \w+, "Button", BS_AUTORADIOBUTTON', rc)]
@@ -196,6 +215,9 @@ class PageTest(unittest.TestCase):
         self.browser.set_window_size(360, 740)
         self.assertLessEqual(self.run_js("return document.documentElement.scrollWidth"),
                              self.run_js("return window.innerWidth"))
+        server.shutdown()
+        self.assertEqual(sorted(set(RecordingHandler.requested)),
+                         ["/", "/page.css", "/page.js", "/romspan.js"])
 
     def test_check_box_is_remembered(self):
         box = self.element("#fix-checksum")
