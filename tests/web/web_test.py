@@ -162,6 +162,8 @@ class PageTest(unittest.TestCase):
                 self.assertEqual(self.expand(size_name, how), native_notes)
                 self.assertEqual(self.element("#status").get_attribute("class"),
                                  "succeeded" if succeeded else "failed")
+                # Neither the ROM nor a working copy of the job stays in the page's memory.
+                self.assertEqual(self.run_js("return engine.FS.readdir('/rom/')"), [".", ".."])
                 if succeeded:
                     self.assertEqual(self.take_download(name), native.read_bytes())
                 else:
