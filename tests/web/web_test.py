@@ -28,20 +28,20 @@ MAKE_ROM = os.environ["ROMSPAN_MAKE_ROM"]
 SOURCE = Path(os.environ["ROMSPAN_SOURCE_DIR"])
 PAGE_FILES = {"index.html", "page.css", "page.js", "romspan.js"}
 
-# File name (the download keeps it), make_sample_rom arguments, size name, how the file is
+# File name (the download keeps it), make_sample_rom's size and kind, size name, how the file is
 # given and the target chosen: "pick" (file input, click), "drop" (dropped on the page) or
 # "keys" (arrow keys from the target above it, Tab to Expand, Enter).
 EXPANSIONS = [
-    ("plain.smc", "80000 lorom 20 00 copier", "12", "drop"),
-    ("no_effect.sfc", "400000 hirom 21 00", "16", "pick"),
-    ("lorom_exhirom.sfc", "100000 lorom 20 00", "48_EXHIROM", "pick"),
-    ("hirom_mirrored.sfc", "200000 hirom 21 00", "64_EXHIROM_3", "keys"),
-    ("exlorom_1.sfc", "300000 lorom 20 00", "48_EXLOROM_1", "pick"),
-    ("exlorom_2.sfc", "80000 lorom 20 00", "64_EXLOROM_2", "pick"),
-    ("exlorom_3.smc", "100000 lorom 20 00 copier", "64_EXLOROM_3", "pick"),
-    ("sa1.sfc", "100000 lorom 23 34", "48_EXPCHIP", "pick"),
-    ("no_header.sfc", "80000 neither 20 00", "48_EXHIROM", "pick"),
-    ("hirom_exlorom.sfc", "100000 hirom 21 00", "48_EXLOROM_1", "pick"),
+    ("plain.smc", "0x80000 lo-copier", "12", "drop"),
+    ("no_effect.sfc", "0x400000 hi", "16", "pick"),
+    ("lorom_exhirom.sfc", "0x100000 lo", "48_EXHIROM", "pick"),
+    ("hirom_mirrored.sfc", "0x200000 hi", "64_EXHIROM_3", "keys"),
+    ("exlorom_1.sfc", "0x300000 lo", "48_EXLOROM_1", "pick"),
+    ("exlorom_2.sfc", "0x80000 lo", "64_EXLOROM_2", "pick"),
+    ("exlorom_3.smc", "0x100000 lo-copier", "64_EXLOROM_3", "pick"),
+    ("sa1.sfc", "0x100000 sa1", "48_EXPCHIP", "pick"),
+    ("no_header.sfc", "0x80000 none", "48_EXHIROM", "pick"),
+    ("hirom_exlorom.sfc", "0x100000 hi", "48_EXLOROM_1", "pick"),
 ]
 SCREENSHOT_AFTER = "lorom_exhirom.sfc"
 
