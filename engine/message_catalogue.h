@@ -6,12 +6,14 @@
 enum class Message {
   kCannotOpen,      // the text is the ROM path
   kReadOnly,        // open failed on a read-only file
+  kInUse,           // another run or program holds the file; the text is the ROM path
   kUnknownMapType,  // no valid checksum pair
   kNotSpecialChip,  // special-chip route refused the image
   kNotLoRom,        // ExLoROM route refused the image
   kLoRomTooLarge,   // ExHiROM route: LoROM above 8 Mbit
   kNotHiOrLoRom,    // ExHiROM route: neither HiROM nor LoROM
-  kFailed,          // the route returned 0
+  kNoWorkingCopy,   // no working copy could be made beside the ROM
+  kFailed,          // the route returned 0, or its result could not replace the ROM
   kNoEffect,        // the file length did not change
   kDone,            // the file length changed
 };

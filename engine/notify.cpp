@@ -16,5 +16,5 @@ void Notify(WindowHandle owner, const char* title, const char* text, uint32_t ic
 
 void Notify(WindowHandle owner, Message message) {
   const MessageEntry& entry = LookUpMessage(message);
-  Notify(owner, entry.title, message == Message::kCannotOpen ? rom_path : entry.text, entry.icon);
+  Notify(owner, entry.title, entry.text != nullptr ? entry.text : rom_path, entry.icon);
 }

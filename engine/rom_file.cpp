@@ -9,11 +9,44 @@ namespace {
 
 constexpr uint32_t kZeroChunk = 0x10000;  // zero fills are written 64 KiB at a time
 
-FILE* rom_file = nullptr;
+FILE* rom_file = nullptr;       // what the primitives read and write
+FILE* original_file = nullptr;  // the user's ROM, held for the whole job
+FILE* working_copy = nullptr;
+const char* original_path = nullptr;
+RomAccess rom_access = RomAccess::kRead;
+bool rom_in_use = false;
+bool rom_written = false;
+bool working_copy_failed = false;
 // A failed transfer stays recorded until the file is closed: stream error flags are cleared by
 // length queries and zero fills, so they cannot carry it.
 bool rom_transfer_failed = false;
 uint8_t bank_buffer[kBankSize];
+
+bool CopyWholeFile(FILE* from, FILE* to) {
+  if (std::fseek(from, 0, SEEK_SET) != 0) return false;
+  size_t count = 0;
+  while ((count = std::fread(bank_buffer, 1, kBankSize, from)) != 0) {
+    if (std::fwrite(bank_buffer, 1, count, to) != count) return false;
+  }
+  return !std::ferror(from) && std::fflush(to) == 0;
+}
+
+// Every write goes through here first: the first one of a job for update makes the working
+// copy, and from then on the primitives work on it.
+bool PrepareWrite() {
+  rom_written = true;
+  if (working_copy == nullptr && rom_access == RomAccess::kUpdate && !working_copy_failed) {
+    working_copy = CreateWorkingCopyUtf8(original_path);
+    if (working_copy != nullptr && !CopyWholeFile(original_file, working_copy)) {
+      DiscardWorkingCopy(working_copy);
+      working_copy = nullptr;
+    }
+    working_copy_failed = working_copy == nullptr;
+    if (working_copy != nullptr) rom_file = working_copy;
+  }
+  if (working_copy == nullptr) rom_transfer_failed = true;
+  return working_copy != nullptr;
+}
 
 void SeekRom(uint32_t offset) {
   if (std::fseek(rom_file, static_cast<long>(offset), SEEK_SET) != 0) rom_transfer_failed = true;
@@ -25,21 +58,52 @@ void WriteRom(const void* bytes, uint32_t count) {
 
 }  // namespace
 
-bool OpenRomFile(const char* path) {
+bool OpenRomFile(const char* path, RomAccess access) {
   CloseRomFile();
-  rom_file = OpenFileUtf8(path, "r+b");
+  rom_in_use = false;
+  original_file = access == RomAccess::kUpdate ? OpenFileExclusiveUtf8(path, &rom_in_use)
+                                               : OpenFileUtf8(path, "rb");
+  rom_file = original_file;
+  original_path = path;
+  rom_access = access;
+  rom_written = false;
+  working_copy_failed = false;
   rom_transfer_failed = false;
   return rom_file != nullptr;
 }
 
 void CloseRomFile() {
-  if (rom_file == nullptr) return;
-  std::fclose(rom_file);
+  if (working_copy != nullptr) DiscardWorkingCopy(working_copy);
+  if (original_file != nullptr) std::fclose(original_file);
+  working_copy = nullptr;
+  original_file = nullptr;
   rom_file = nullptr;
 }
 
 bool RomFileIsOpen() {
   return rom_file != nullptr;
+}
+
+bool RomFileInUse() {
+  return rom_in_use;
+}
+
+bool RomFileWritten() {
+  return rom_written;
+}
+
+bool RomWorkingCopyFailed() {
+  return working_copy_failed;
+}
+
+bool CommitRomFile() {
+  if (working_copy == nullptr || !RomWritesSettled()) return false;
+  FILE* copy = working_copy;
+  working_copy = nullptr;
+  rom_file = nullptr;
+  const bool replaced = ReplaceWithWorkingCopyUtf8(copy, &original_file, original_path);
+  rom_file = original_file;
+  return replaced;
 }
 
 bool RomFileIsUsable() {
@@ -75,13 +139,14 @@ void WriteRomByte(uint32_t offset, uint8_t value) {
 }
 
 void WriteRomBytes(uint32_t offset, const uint8_t* bytes, uint32_t count) {
-  if (rom_file == nullptr) return;
+  if (rom_file == nullptr || !PrepareWrite()) return;
   SeekRom(offset);
   WriteRom(bytes, count);
 }
 
 bool WriteZeroBytes(uint32_t offset, uint32_t count) {
   if (rom_file == nullptr || count == 0) return false;
+  if (!PrepareWrite()) return true;
   std::clearerr(rom_file);
   uint32_t chunk = count < kZeroChunk ? count : kZeroChunk;
   uint8_t* zeros = static_cast<uint8_t*>(std::calloc(chunk, 1));
@@ -101,7 +166,7 @@ bool WriteZeroBytes(uint32_t offset, uint32_t count) {
 }
 
 void CopyBank(uint32_t from, uint32_t to) {
-  if (rom_file == nullptr) return;
+  if (rom_file == nullptr || !PrepareWrite()) return;
   SeekRom(from);
   // Every route reads inside the file it has already enlarged; a short read is an I/O fault.
   if (std::fread(bank_buffer, 1, kBankSize, rom_file) != kBankSize) {

@@ -1,5 +1,9 @@
 // The one open ROM file of the process and the primitives every route works with.
 // Offsets are 32-bit positions from the start of the file, copier header included.
+//
+// A ROM opened for update is never written where it stands: the first write makes a working
+// copy beside it, every read and write after that goes to the copy, and CommitRomFile puts the
+// copy in the ROM's place. Closing without a commit leaves the ROM as it was.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +18,26 @@ inline constexpr uint32_t RomDataLength(uint32_t file_length) {
   return file_length & ~kCopierHeaderBit;
 }
 
-// Opens `path` for update ("r+b"); false when it cannot be opened. Closes any earlier ROM file.
-bool OpenRomFile(const char* path);
+enum class RomAccess {
+  kRead,    // writes fail and change nothing: lets callers see what a route would do
+  kUpdate,  // the ROM is held against other runs; writes go to a working copy
+};
+
+// Opens `path`; false when it cannot be opened. Closes any earlier ROM file.
+bool OpenRomFile(const char* path, RomAccess access);
+// Closes the ROM file, discarding an uncommitted working copy.
 void CloseRomFile();
 bool RomFileIsOpen();
+// Whether the last open for update failed because another run or program holds the file.
+bool RomFileInUse();
+
+// True once any write has been asked for since the open.
+bool RomFileWritten();
+// Whether a write failed because no working copy could be made beside the ROM.
+bool RomWorkingCopyFailed();
+// Puts the working copy, durably written, in place of the ROM. False when nothing was written,
+// a write failed, or the copy cannot replace the ROM; the ROM is then as it was.
+bool CommitRomFile();
 
 // True when a ROM file is open and its length fits 32 bits; no route may act on a longer file,
 // whose truncated length would aim a zero fill into existing data.

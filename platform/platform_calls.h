@@ -23,6 +23,28 @@ inline constexpr uint32_t kAttributeNormal = 0x80;
 // permission counts as read-only and is not opened for writing, whoever asks.
 FILE* OpenFileUtf8(const char* path, const char* mode);
 
+// Opens the regular file at `path` for a run that rewrites it, with OpenFileUtf8's refusals for
+// "r+b", and holds it against every other such run (on Windows, against every other writer)
+// until the stream is closed. Null when it cannot; `*in_use` then tells whether another run or
+// program holds the file.
+FILE* OpenFileExclusiveUtf8(const char* path, bool* in_use);
+
+// A run builds its result in a working copy beside the ROM and puts it in the ROM's place only
+// when it is complete, so the ROM is always either as it was or the whole result. One working
+// copy exists at a time.
+
+// Creates a new, empty working copy in the directory of the file at `path` (of a symbolic
+// link's target), named after it, and opens it "w+b"; null when it cannot. A run stopped by
+// Ctrl+C, a termination request or a closed console removes it.
+FILE* CreateWorkingCopyUtf8(const char* path);
+// Writes the working copy through to the disk and atomically puts it in place of the file at
+// `path`, with that file's permissions. Closes `copy`, and `*rom` (setting it to null) where
+// an open file cannot be replaced. True once the result is durably under the ROM's name;
+// otherwise the copy is removed and the ROM is as it was.
+bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** rom, const char* path);
+// Closes and removes the working copy.
+void DiscardWorkingCopy(FILE* copy);
+
 // Shows a modal message owned by `owner`; returns the button pressed, 0 when nothing was shown.
 int MessageBoxUtf8(WindowHandle owner, const char* text, const char* title, uint32_t style);
 

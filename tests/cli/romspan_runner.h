@@ -151,6 +151,9 @@ inline std::string Lines(const std::vector<std::string>& lines) {
 inline const std::string kFailedLine = "Romspan: Requested operation failed.";
 inline const std::string kDone = "Done! : ROM has been expanded.";
 inline const std::string kFailed = "Failed! : Operation failed.";
+inline const std::string kNoCopy =
+    "Couldn't make a working copy of the ROM! : Its folder must be writable and have room for a "
+    "copy of the ROM.";
 inline const std::string kNoEffect = "No Effect! : The ROM was already this size or higher.";
 inline const std::string kReadOnly =
     "The file is marked as \"Read-Only\"! : Right click on the file, select \"Properties\", and "

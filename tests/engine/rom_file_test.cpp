@@ -28,7 +28,7 @@ TEST(RomFile, Primitives) {
 
   ScratchFile scratch;
   ASSERT_TRUE(WriteWholeFile(scratch.path(), Bytes{0x34, 0x12, 0xAA, 0xBB, 0xCC}));
-  ASSERT_TRUE(OpenRomFile(scratch.path().c_str()));
+  ASSERT_TRUE(OpenRomFile(scratch.path().c_str(), RomAccess::kUpdate));
   EXPECT_EQ(RomFileLength(), 5u);
   EXPECT_EQ(ReadRomWord(0), 0x1234u);
   EXPECT_EQ(ReadRomWord(4), 0u);  // one byte short
@@ -39,6 +39,14 @@ TEST(RomFile, Primitives) {
   WriteRomByte(1, 0x56);
   EXPECT_EQ(RomFileLength(), 0x25003u);
   EXPECT_TRUE(RomWritesSettled());
+  CloseRomFile();  // without a commit the file stays as it was
+  EXPECT_TRUE(SameBytes(ReadWholeFile(scratch.path()), Bytes{0x34, 0x12, 0xAA, 0xBB, 0xCC}));
+
+  ASSERT_TRUE(OpenRomFile(scratch.path().c_str(), RomAccess::kUpdate));
+  EXPECT_FALSE(CommitRomFile());  // nothing written
+  EXPECT_TRUE(WriteZeroBytes(3, 0x25000));  // 64 KiB, 64 KiB and 20 KiB
+  WriteRomByte(1, 0x56);
+  EXPECT_TRUE(CommitRomFile());
   CloseRomFile();
   Bytes want(0x25003, 0);
   want[0] = 0x34, want[1] = 0x56, want[2] = 0xAA;
@@ -90,7 +98,7 @@ TEST(HeaderProbe, ChecksumPairAloneDecidesThePosition) {
       for (const auto& [at, text] : c.edits) Poke(image, base + at, text);
       ScratchFile scratch;
       ASSERT_TRUE(WriteWholeFile(scratch.path(), image));
-      ASSERT_TRUE(OpenRomFile(scratch.path().c_str()));
+      ASSERT_TRUE(OpenRomFile(scratch.path().c_str(), RomAccess::kUpdate));
       uint8_t map = 0xEE, chipset = 0xEE;
       testing::internal::CaptureStdout();
       EXPECT_EQ(ProbeRomHeader(nullptr, &map, &chipset, base), c.found);

@@ -1,0 +1,32 @@
+#include "rom_job.h"
+
+#include "expansion_job.h"
+#include "notify.h"
+#include "rom_file.h"
+
+bool BeginRomJob(WindowHandle owner) {
+  if (OpenRomFile(rom_path, RomAccess::kUpdate)) return true;
+  if (RomFileInUse()) {
+    Notify(owner, Message::kInUse);
+    return false;
+  }
+  const uint32_t attributes = GetFileAttributesUtf8(rom_path);
+  const bool read_only =
+      attributes != kAttributesInvalid && (attributes & kAttributeReadOnly) != 0;
+  Notify(owner, read_only ? Message::kReadOnly : Message::kCannotOpen);
+  return false;
+}
+
+bool EndRomJob(WindowHandle owner, bool succeeded) {
+  const bool written = RomFileWritten();
+  if (succeeded && written) succeeded = CommitRomFile();
+  const bool no_working_copy = RomWorkingCopyFailed();
+  CloseRomFile();
+  if (!succeeded) {
+    if (no_working_copy) Notify(owner, Message::kNoWorkingCopy);
+    Notify(owner, Message::kFailed);
+    return false;
+  }
+  Notify(owner, written ? Message::kDone : Message::kNoEffect);
+  return true;
+}
