@@ -3,11 +3,11 @@
 #include "notify.h"
 #include "rom_file.h"
 
-namespace {
-
 bool ChecksumPairValid(uint32_t header) {
   return (ReadRomWord(header + kChecksumField) ^ ReadRomWord(header + kComplementField)) == 0xFFFF;
 }
+
+namespace {
 
 uint8_t MapModeAt(uint32_t header) {
   uint8_t map_mode = 0;

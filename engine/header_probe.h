@@ -26,6 +26,10 @@ inline constexpr uint32_t kChecksumField = 0x1E;
 bool IsLoRomMapMode(uint8_t map_mode);
 bool IsHiRomMapMode(uint8_t map_mode);
 
+// Whether the complement and checksum of the header at file offset `header` are each other's
+// bitwise complement.
+bool ChecksumPairValid(uint32_t header);
+
 // File offset of the header whose checksum pair is valid, the LoROM position first unless both
 // pairs are valid and only the HiROM position holds a map mode of its family; 0 when neither
 // pair is valid.
