@@ -67,38 +67,32 @@ const char* MapKind(uint8_t map_mode, uint8_t chipset, uint32_t data_length) {
   }
 }
 
-// What the cartridge holds besides ROM: the low digit says which parts, the high digit which
-// coprocessor.
+// What the cartridge holds beside its ROM: the low digit says which parts, from 3 on with the
+// coprocessor the high digit names.
 void DescribeChipset(uint8_t chipset, char* out, size_t capacity) {
   static constexpr const char* kCoprocessors[16] = {
       "DSP",   "SuperFX", "OBC1",  "SA-1",  "S-DD1", "S-RTC", nullptr,      nullptr,
       nullptr, nullptr,   nullptr, nullptr, nullptr, nullptr, "other chip", "custom chip"};
-  static constexpr const char* kParts[16] = {"ROM",
-                                             "ROM, RAM",
-                                             "ROM, RAM, battery",
-                                             "ROM, %s",
-                                             "ROM, %s, RAM",
-                                             "ROM, %s, RAM, battery",
-                                             "ROM, %s, battery",
+  static constexpr const char* kParts[16] = {"",
+                                             ", RAM",
+                                             ", RAM, battery",
+                                             "",
+                                             ", RAM",
+                                             ", RAM, battery",
+                                             ", battery",
                                              nullptr,
                                              nullptr,
-                                             "ROM, %s, RAM, battery, RTC",
-                                             "ROM, %s, RAM, battery",
-                                             nullptr,
-                                             nullptr,
-                                             nullptr,
-                                             nullptr,
-                                             nullptr};
+                                             ", RAM, battery, RTC",
+                                             ", RAM, battery"};
   const char* parts = kParts[chipset & 0x0F];
   const char* coprocessor = kCoprocessors[chipset >> 4];
-  const bool with_chip = (chipset & 0x0F) >= 3;
-  if (parts == nullptr || (with_chip ? coprocessor == nullptr : chipset >> 4 != 0)) {
+  if ((chipset & 0x0F) < 3 && chipset >> 4 == 0) {
+    std::snprintf(out, capacity, "0x%02X (ROM%s)", chipset, parts);
+  } else if ((chipset & 0x0F) >= 3 && parts != nullptr && coprocessor != nullptr) {
+    std::snprintf(out, capacity, "0x%02X (ROM, %s%s)", chipset, coprocessor, parts);
+  } else {
     std::snprintf(out, capacity, "0x%02X (unknown)", chipset);
-    return;
   }
-  char meaning[64];
-  std::snprintf(meaning, sizeof(meaning), parts, coprocessor);
-  std::snprintf(out, capacity, "0x%02X (%s)", chipset, meaning);
 }
 
 const char* RegionName(uint8_t region) {
