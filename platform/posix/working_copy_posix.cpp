@@ -51,20 +51,26 @@ void InstallStopHandlers() {
   }
 }
 
-// Holds the stop signals while the working copy's name and flag change together.
-class StopSignalsHeld {
- public:
-  StopSignalsHeld() {
-    sigset_t held;
-    sigemptyset(&held);
-    for (const int signal_number : kStopSignals) sigaddset(&held, signal_number);
-    sigprocmask(SIG_BLOCK, &held, &saved_);
-  }
-  ~StopSignalsHeld() { sigprocmask(SIG_SETMASK, &saved_, nullptr); }
+// The stop signals wait while the working copy's name and flag change together.
+sigset_t HoldStopSignals() {
+  sigset_t held;
+  sigset_t saved;
+  sigemptyset(&held);
+  for (const int signal_number : kStopSignals) sigaddset(&held, signal_number);
+  sigprocmask(SIG_BLOCK, &held, &saved);
+  return saved;
+}
 
- private:
-  sigset_t saved_;
-};
+void ReleaseStopSignals(const sigset_t& saved) {
+  sigprocmask(SIG_SETMASK, &saved, nullptr);
+}
+
+void ForgetWorkingCopy() {
+  const sigset_t saved = HoldStopSignals();
+  unlink(working_copy_path);
+  working_copy_exists = 0;
+  ReleaseStopSignals(saved);
+}
 
 // Names the copy ".NAME.romspan-XXXXXX" in the directory of `target`, shortening NAME when the
 // whole would exceed the file system's name limit.
@@ -128,12 +134,10 @@ FILE* CreateWorkingCopyUtf8(const char* path) {
   if (!named) return nullptr;
 
   InstallStopHandlers();
-  int fd = -1;
-  {
-    StopSignalsHeld held;
-    fd = mkstemp(working_copy_path);
-    working_copy_exists = fd >= 0;
-  }
+  const sigset_t saved = HoldStopSignals();
+  const int fd = mkstemp(working_copy_path);
+  working_copy_exists = fd >= 0;
+  ReleaseStopSignals(saved);
   if (fd < 0) return nullptr;
   fcntl(fd, F_SETFD, FD_CLOEXEC);
   // The result keeps the ROM's permissions, and its owner where the run may give it.
@@ -142,9 +146,7 @@ FILE* CreateWorkingCopyUtf8(const char* path) {
   FILE* copy = kept ? fdopen(fd, "w+b") : nullptr;
   if (copy == nullptr) {
     close(fd);
-    StopSignalsHeld held;
-    unlink(working_copy_path);
-    working_copy_exists = 0;
+    ForgetWorkingCopy();
   }
   return copy;
 }
@@ -152,18 +154,15 @@ FILE* CreateWorkingCopyUtf8(const char* path) {
 bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** /*rom*/, const char* /*path*/) {
   bool replaced = std::fflush(copy) == 0 && fsync(fileno(copy)) == 0;
   replaced = std::fclose(copy) == 0 && replaced;
-  {
-    StopSignalsHeld held;
-    if (replaced) replaced = rename(working_copy_path, working_copy_target) == 0;
-    if (!replaced) unlink(working_copy_path);
-    working_copy_exists = 0;
-  }
+  const sigset_t saved = HoldStopSignals();
+  if (replaced) replaced = rename(working_copy_path, working_copy_target) == 0;
+  if (!replaced) unlink(working_copy_path);
+  working_copy_exists = 0;
+  ReleaseStopSignals(saved);
   return replaced && SyncDirectoryOf(working_copy_target);
 }
 
 void DiscardWorkingCopy(FILE* copy) {
   std::fclose(copy);
-  StopSignalsHeld held;
-  unlink(working_copy_path);
-  working_copy_exists = 0;
+  ForgetWorkingCopy();
 }

@@ -53,6 +53,13 @@ HANDLE CreateCopyNamed(const wchar_t* directory_end, const wchar_t* name, DWORD 
 }
 
 bool ReplaceRom() {
+  // ReplaceFileW carries the attributes over on Windows but not on every system that offers it.
+  constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  const DWORD attributes = GetFileAttributesW(replaced_path);
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    SetFileAttributesW(working_copy_path, attributes & kKeptAttributes);
+  }
   for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
     if (ReplaceFileW(replaced_path, working_copy_path, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
                      nullptr, nullptr)) {

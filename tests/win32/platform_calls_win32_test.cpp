@@ -181,6 +181,52 @@ TEST_P(Win32Test, ReadOnlyFileOpensForReadingOnly) {
   ExpectRefused(Path(kAnsiName), "wb");
 }
 
+// A run holds its ROM against every other writer but not against readers, builds its result in
+// a working copy beside it and puts that in the ROM's place, keeping the ROM's attributes; a
+// discarded copy leaves nothing behind.
+TEST_P(Win32Test, RunHoldsTheRomAndReplacesItWithItsWorkingCopy) {
+  const std::string rom = Path(wide_api_mode ? kWideOnlyName : kAnsiName);
+  const auto entries = [this] {
+    return std::distance(std::filesystem::directory_iterator(scratch_),
+                         std::filesystem::directory_iterator());
+  };
+  FILE* created = OpenFileUtf8(rom.c_str(), "wb");
+  ASSERT_NE(created, nullptr);
+  std::fputs("old", created);
+  std::fclose(created);
+  ASSERT_TRUE(SetFileAttributesW(Wide(rom).c_str(), FILE_ATTRIBUTE_HIDDEN));
+
+  bool in_use = true;
+  FILE* held = OpenFileExclusiveUtf8(rom.c_str(), &in_use);
+  ASSERT_NE(held, nullptr);
+  EXPECT_FALSE(in_use);
+  EXPECT_EQ(OpenFileExclusiveUtf8(rom.c_str(), &in_use), nullptr);
+  EXPECT_TRUE(in_use);
+  ExpectRefused(rom, "r+b");
+  FILE* reader = OpenFileUtf8(rom.c_str(), "rb");
+  EXPECT_NE(reader, nullptr);
+  if (reader != nullptr) std::fclose(reader);
+
+  FILE* discarded = CreateWorkingCopyUtf8(rom.c_str());
+  ASSERT_NE(discarded, nullptr);
+  EXPECT_EQ(entries(), 2);
+  DiscardWorkingCopy(discarded);
+  EXPECT_EQ(entries(), 1);
+
+  FILE* copy = CreateWorkingCopyUtf8(rom.c_str());
+  ASSERT_NE(copy, nullptr);
+  std::fputs("new result", copy);
+  EXPECT_TRUE(ReplaceWithWorkingCopyUtf8(copy, &held, rom.c_str()));
+  EXPECT_EQ(held, nullptr);
+  EXPECT_EQ(entries(), 1);
+  EXPECT_NE(GetFileAttributesW(Wide(rom).c_str()) & FILE_ATTRIBUTE_HIDDEN, 0u);
+  FILE* result = OpenFileUtf8(rom.c_str(), "rb");
+  ASSERT_NE(result, nullptr);
+  EXPECT_EQ(ReadAll(result, 64), "new result");
+  std::fclose(result);
+  EXPECT_EQ(Flags(), kClear);
+}
+
 TEST_P(Win32Test, CurrentDirectoryFitsExactlyOrReportsItsSize) {
   const std::wstring folder =
       scratch_ + Wide(wide_api_mode ? "Dir \xE2\x82\xBF\xF0\x9F\x8E\xAE" : "Dir \xC3\xA4");
