@@ -3,22 +3,37 @@
 #include <cstdio>
 #include <cstring>
 
+#include "checksum_job.h"
 #include "expansion_job.h"
 #include "notify.h"
 #include "resolve_full_path.h"
+#include "rom_facts.h"
 #include "size_names.h"
 
 namespace {
 
 constexpr const char* kProgramName = "Romspan";
 constexpr const char* kExpandRomCommand = "-ExpandROM";
-constexpr const char* kCommands[] = {kExpandRomCommand};
+constexpr const char* kInfoCommand = "-Info";
+constexpr const char* kFixChecksumCommand = "-FixChecksum";
+constexpr const char* kCommands[] = {kExpandRomCommand, kInfoCommand, kFixChecksumCommand};
 
 bool IsCommand(const char* argument) {
   for (const char* command : kCommands) {
     if (std::strcmp(argument, command) == 0) return true;
   }
   return false;
+}
+
+void PrintFact(void*, const char* name, const char* value) {
+  std::printf("%s: %s\n", name, value);
+}
+
+bool PrintRomFacts() {
+  RomFacts facts;
+  if (!GatherRomFacts(nullptr, &facts)) return false;
+  ListRomFacts(facts, PrintFact, nullptr);
+  return true;
 }
 
 bool IsHelpRequest(int argc, char** argv) {
@@ -42,6 +57,12 @@ bool ParseCommandLine(int argc, char** argv) {
     std::printf("Unrecognized command: %s\n", argv[1]);
     return false;
   }
+  const bool info = std::strcmp(argv[1], kInfoCommand) == 0;
+  if (info || std::strcmp(argv[1], kFixChecksumCommand) == 0) {
+    std::printf("ROM file: %s\n", full_path);
+    std::memcpy(rom_path, full_path, std::strlen(full_path) + 1);
+    return info ? PrintRomFacts() : RunChecksumJob(nullptr);
+  }
   if (argc < 4) {
     std::printf("%s\n", "Too few arguments.");
     return false;
@@ -60,11 +81,15 @@ bool ParseCommandLine(int argc, char** argv) {
 void PrintUsage() {
   std::printf(
       "Usage: romspan %s FILE SIZE\n"
+      "       romspan %s FILE\n"
+      "       romspan %s FILE\n"
       "\n"
       "Expands the SNES ROM image FILE in place to SIZE. Always back up your ROM first!\n"
+      "%s prints what FILE holds and what each SIZE would do to it, writing nothing.\n"
+      "%s writes the checksum emulators compute into the header of FILE.\n"
       "\n"
       "SIZE is one of:\n",
-      kExpandRomCommand);
+      kExpandRomCommand, kInfoCommand, kFixChecksumCommand, kInfoCommand, kFixChecksumCommand);
   for (size_t i = 0; i < kSizeNameCount; ++i) {
     std::printf("  %-14s%s\n", kSizeNames[i].name, kSizeNames[i].description);
   }

@@ -1,9 +1,9 @@
-// The command line's one command: -ExpandROM FILE SIZE.
+// The command line's commands: -ExpandROM FILE SIZE, -Info FILE and -FixChecksum FILE.
 #pragma once
 
-// Checks the arguments, reports what is wrong on standard output and runs the expansion job in
-// command-line mode. argv[0] is the empty text; arguments after the third are ignored.
-// True exactly when the job ran and succeeded.
+// Checks the arguments, reports what is wrong on standard output and runs the command in
+// command-line mode. argv[0] is the empty text; arguments after the last one a command takes
+// are ignored. True exactly when the command ran and succeeded.
 bool ParseCommandLine(int argc, char** argv);
 
 // For -h and --help, and a bare start where no dialog exists.

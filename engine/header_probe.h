@@ -15,11 +15,24 @@ inline constexpr uint32_t kTitleLength = 21;
 inline constexpr uint32_t kMapModeField = 0x15;
 inline constexpr uint32_t kChipsetField = 0x16;
 inline constexpr uint32_t kRomSizeField = 0x17;
+inline constexpr uint32_t kSramSizeField = 0x18;
+inline constexpr uint32_t kRegionField = 0x19;
+inline constexpr uint32_t kVersionField = 0x1B;
 inline constexpr uint32_t kComplementField = 0x1C;
 inline constexpr uint32_t kChecksumField = 0x1E;
 
-// File offset of the header whose checksum pair is valid, the LoROM position first;
-// 0 when neither is.
+// Map mode bytes of the LoROM family (LoROM, S-DD1, SA-1; SlowROM and FastROM) and of the
+// HiROM family (HiROM, ExHiROM); any other value is no map mode at all.
+bool IsLoRomMapMode(uint8_t map_mode);
+bool IsHiRomMapMode(uint8_t map_mode);
+
+// Whether the complement and checksum of the header at file offset `header` are each other's
+// bitwise complement.
+bool ChecksumPairValid(uint32_t header);
+
+// File offset of the header whose checksum pair is valid, the LoROM position first unless both
+// pairs are valid and only the HiROM position holds a map mode of its family; 0 when neither
+// pair is valid.
 uint32_t FindInternalHeader(uint32_t header_base);
 
 // Reads the map mode and chipset bytes of the header that FindInternalHeader finds. Without a

@@ -22,9 +22,13 @@ constexpr MessageEntry kCatalogue[] = {
     {"Failed!", "Operation failed.", kIconWarning},
     {"No Effect!", "The ROM was already this size or higher.", kIconNone},
     {"Done!", "ROM has been expanded.", kIconInformation},
+    {"Checksum Fix Canceled!", "Cannot determine ROM memory map type.", kIconWarning},
+    {"No Effect!", "The checksum already matches.", kIconNone},
+    {"Done!", "Checksum has been fixed.", kIconInformation},
 };
 
-static_assert(sizeof(kCatalogue) / sizeof(kCatalogue[0]) == static_cast<int>(Message::kDone) + 1);
+static_assert(sizeof(kCatalogue) / sizeof(kCatalogue[0]) ==
+              static_cast<int>(Message::kChecksumDone) + 1);
 
 }  // namespace
 

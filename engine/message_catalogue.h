@@ -16,6 +16,10 @@ enum class Message {
   kFailed,          // the route returned 0, or its result could not replace the ROM
   kNoEffect,        // the file length did not change
   kDone,            // the file length changed
+
+  kChecksumMapUnknown,  // checksum fix: no valid checksum pair
+  kChecksumNoEffect,    // checksum fix: every pair already held the sum
+  kChecksumDone,        // checksum fix: a pair was written
 };
 
 struct MessageEntry {

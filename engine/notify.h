@@ -11,5 +11,12 @@ extern bool command_line_mode;
 
 void Notify(WindowHandle owner, const char* title, const char* text, uint32_t icon);
 
+// While a capture is set, the text of the first notification is kept in it and nothing is
+// shown: the engine can then run a job's checks to learn what it would report. Null ends it.
+struct NotifyCapture {
+  const char* text = nullptr;
+};
+void CaptureNotifications(NotifyCapture* capture);
+
 // Reports a catalogue entry; kCannotOpen takes the ROM path as its text.
 void Notify(WindowHandle owner, Message message);

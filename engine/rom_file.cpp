@@ -111,6 +111,10 @@ bool RomFileIsUsable() {
   return rom_file != nullptr && GetStreamFileSize(rom_file, &size) && size <= 0xFFFFFFFFu;
 }
 
+bool RomFileSize(uint64_t* size) {
+  return rom_file != nullptr && GetStreamFileSize(rom_file, size);
+}
+
 uint32_t RomFileLength() {
   if (rom_file == nullptr) return 0;
   std::clearerr(rom_file);

@@ -43,6 +43,9 @@ bool CommitRomFile();
 // whose truncated length would aim a zero fill into existing data.
 bool RomFileIsUsable();
 
+// Size of the open file in 64 bits; false when no file is open or its size is unknown.
+bool RomFileSize(uint64_t* size);
+
 // Length of the open file after its pending writes; clears the stream's error indications.
 uint32_t RomFileLength();
 

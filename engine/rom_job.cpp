@@ -11,13 +11,12 @@ bool BeginRomJob(WindowHandle owner) {
     return false;
   }
   const uint32_t attributes = GetFileAttributesUtf8(rom_path);
-  const bool read_only =
-      attributes != kAttributesInvalid && (attributes & kAttributeReadOnly) != 0;
+  const bool read_only = attributes != kAttributesInvalid && (attributes & kAttributeReadOnly) != 0;
   Notify(owner, read_only ? Message::kReadOnly : Message::kCannotOpen);
   return false;
 }
 
-bool EndRomJob(WindowHandle owner, bool succeeded) {
+bool EndRomJob(WindowHandle owner, bool succeeded, Message done, Message no_effect) {
   const bool written = RomFileWritten();
   if (succeeded && written) succeeded = CommitRomFile();
   const bool no_working_copy = RomWorkingCopyFailed();
@@ -27,6 +26,6 @@ bool EndRomJob(WindowHandle owner, bool succeeded) {
     Notify(owner, Message::kFailed);
     return false;
   }
-  Notify(owner, written ? Message::kDone : Message::kNoEffect);
+  Notify(owner, written ? done : no_effect);
   return true;
 }

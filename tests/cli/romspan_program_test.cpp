@@ -29,7 +29,12 @@ constexpr char kSizeNameList[] =
 TEST_F(RomspanProgramTest, UsageNamesTheCommandAndEverySize) {
   const Outcome usage = Romspan({"--help"});
   EXPECT_EQ(usage.exit_code, 0);
-  EXPECT_EQ(usage.output.rfind("Usage: romspan -ExpandROM FILE SIZE\n", 0), 0u) << usage.output;
+  EXPECT_EQ(usage.output.rfind("Usage: romspan -ExpandROM FILE SIZE\n"
+                               "       romspan -Info FILE\n"
+                               "       romspan -FixChecksum FILE\n",
+                               0),
+            0u)
+      << usage.output;
   // The last 29 lines each start with one size name.
   std::string names;
   std::istringstream lines(usage.output);
@@ -61,6 +66,9 @@ TEST_F(RomspanProgramTest, ArgumentErrorsLeaveTheRomAlone) {
       {{"-H"}, "Too few arguments."},
       {{""}, "Too few arguments."},
       {{"-ExpandROM", "rom.smc"}, "Too few arguments."},
+      {{"-Info"}, "Too few arguments."},
+      {{"-info", "rom.smc"}, "Unrecognized command: -info"},
+      {{"-FixChecksum", long_path}, "Path/Filename too long: " + long_path},
       {{"-bogus", "rom.smc"}, "Unrecognized command: -bogus"},
       {{"-expandrom", "rom.smc", "8"}, "Unrecognized command: -expandrom"},
       {{"ExpandROM", "rom.smc", "8"}, "Unrecognized command: ExpandROM"},
@@ -345,9 +353,10 @@ TEST_F(RomspanProgramTest, AFullFileSystemFailsAndKeepsTheOldData) {
       EXPECT_EQ(run, JobRun("small/rom.smc", "48_EXHIROM", {kDone}, 0));
       EXPECT_EQ(after.size(), 0x600000u);
     } else {
-      EXPECT_EQ(run, JobRun("small/rom.smc", "48_EXHIROM",
-                            outcome == kNoCopy ? std::vector{kNoCopy, kFailed} : std::vector{kFailed},
-                            1));
+      EXPECT_EQ(
+          run,
+          JobRun("small/rom.smc", "48_EXHIROM",
+                 outcome == kNoCopy ? std::vector{kNoCopy, kFailed} : std::vector{kFailed}, 1));
       EXPECT_EQ(after, image);
     }
   }

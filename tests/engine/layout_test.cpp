@@ -28,6 +28,10 @@ RomSpec At(HeaderAt at, uint32_t length, uint8_t map = 0x20) {
   return {.data_length = length, .header = at, .map_mode = map};
 }
 
+// A HiROM's game data that happens to form a valid pair at 0x7FDC, beside no map mode.
+const std::vector<std::pair<uint32_t, std::string>> kStrayLoRomPair = {
+    {0x7FD5, std::string(1, '\0')}, {0x7FDC, std::string("\x34\x12\xCB\xED")}};
+
 std::vector<Span> operator+(std::vector<Span> a, const std::vector<Span>& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
@@ -63,6 +67,17 @@ TEST(PlainExpansion, PadsAndWritesTheSizeByteOfTheValidHeader) {
       {"4 Mbit LoROM", Lo(0x80000), 0x8, 0x100000, {}, {{0x7FD7, 0x0A}}},
       {"HiROM position only", Hi(0x100000), 0xC, 0x180000, {}, {{0xFFD7, 0x0B}}},
       {"both positions", At(HeaderAt::kBoth, 0x100000), 0x14, 0x280000, {}, {{0x7FD7, 0x0B}}},
+      // With both pairs valid the HiROM position wins only on its map mode against no LoROM one.
+      {"both, map 0x00", At(HeaderAt::kBoth, 0x100000, 0), 0xC, 0x180000, {}, {{0x7FD7, 0x0B}}},
+      {"both, map 0x21", At(HeaderAt::kBoth, 0x100000, 0x21), 0xC, 0x180000, {}, {{0xFFD7, 0x0B}}},
+      {"both, maps 0x30 and 0x31",
+       At(HeaderAt::kBoth, 0x100000, 0x30),
+       0xC,
+       0x180000,
+       {},
+       {{0x7FD7, 0x0B}},
+       {{0xFFD5, "\x31"}}},
+      {"HiROM, stray pair", Hi(0x100000), 0xC, 0x180000, {}, {{0xFFD7, 0x0B}}, kStrayLoRomPair},
       {"no valid pair", At(HeaderAt::kNeither, 0x100000), 0x18, 0x300000, {}, {}},
       {"not a whole bank", Lo(0x123456), 0x14, 0x280000, {}, {{0x7FD7, 0x0B}}},
       {"SA-1 keeps its map", Lo(0x200000, 0x23, 0x34), 0x20, 0x400000, {}, {{0x7FD7, 0x0C}}},
@@ -113,6 +128,8 @@ TEST(ExHiRomConversion, Layouts) {
       {"HiROM map at LoROM position", Lo(0x100000, 0x21), 0x30, 0x600000, header_copy,
        ExHiHeader(0x25, true)},
       {"48 Mbit ExHiROM", Hi(0x600000, 0x25), 0x40, 0x800000, {}, ExHiHeader(0x25, false)},
+      {"HiROM, stray pair", Hi(0x100000), 0x40, 0x800000, header_copy, ExHiHeader(0x25, true),
+       kStrayLoRomPair},
       // Mirrors only land in the new zeros, never on data the source already has.
       {"48 Mbit ExHiROM", Hi(0x600000, 0x25), 0x140, 0x800000, mirrors(32, 32),
        ExHiHeader(0x25, false)},

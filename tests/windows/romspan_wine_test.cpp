@@ -171,4 +171,23 @@ TEST_F(RomspanWindowsTest, KeepsAFileMarkedReadOnlyByAttrib) {
   ExpectSameBytes(ReadWholeFile(At("rom.smc")), image);
 }
 
+TEST_F(RomspanWindowsTest, InfoAndFixChecksumAsOnLinux) {
+  const std::string name = "Zelda \xC3\xA4 \xE2\x82\xBF \xF0\x9F\x8E\xAE.sfc";
+  const Bytes image = Image(0x300000);  // summed mirrored: the fixture's own sum does not match
+  const std::string folder = At("native");
+  ASSERT_TRUE(fs::create_directory(folder));
+  ASSERT_TRUE(WriteWholeFile(At(name), image) && WriteWholeFile(folder + "/rom.sfc", image));
+  const std::string native_path = "ROM file: " + folder + "/rom.sfc\n";
+  for (const char* command : {"-Info", "-FixChecksum", "-Info", "-FixChecksum"}) {
+    SCOPED_TRACE(command);
+    Outcome expected = romspan_test::Run(
+        {.command = {ROMSPAN_NATIVE_PROGRAM, command, "rom.sfc"}, .directory = folder});
+    ASSERT_EQ(expected.output.rfind(native_path, 0), 0u);
+    expected.output.replace(0, native_path.size(), "ROM file: " + Shown(name) + "\n");
+    EXPECT_EQ(Romspan({command, name}), expected);
+    ExpectSameBytes(ReadWholeFile(At(name)), ReadWholeFile(folder + "/rom.sfc"));
+  }
+  EXPECT_NE(ReadWholeFile(At(name)), image);
+}
+
 }  // namespace

@@ -1,4 +1,4 @@
-// The size names of the command line and the size codes they stand for.
+// The size names users type and the size codes they stand for.
 #pragma once
 
 #include <cstddef>
@@ -10,8 +10,8 @@ struct SizeName {
   const char* description;
 };
 
-extern const SizeName kSizeNames[];
-extern const size_t kSizeNameCount;
+inline constexpr size_t kSizeNameCount = 29;
+extern const SizeName kSizeNames[kSizeNameCount];
 
 // The row whose name equals `name` exactly, or null.
 const SizeName* FindSizeName(const char* name);

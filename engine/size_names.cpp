@@ -34,7 +34,7 @@ const SizeName kSizeNames[] = {
     {"4MB", 0x20, "same as 32"},
 };
 
-const size_t kSizeNameCount = sizeof(kSizeNames) / sizeof(kSizeNames[0]);
+static_assert(sizeof(kSizeNames) / sizeof(kSizeNames[0]) == kSizeNameCount);
 
 const SizeName* FindSizeName(const char* name) {
   for (const SizeName& row : kSizeNames) {
