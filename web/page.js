@@ -1,8 +1,10 @@
-// The page: hands the picked ROM to the engine (romspan.js) in its in-memory file system, runs
-// the job there and offers the result as a download. Nothing leaves the browser.
+// The page: hands the picked ROM to the engine (romspan.js) in its in-memory file system, shows
+// what -Info finds in it, runs the job there and offers the result as a download. Nothing leaves
+// the browser.
 'use strict';
 
 const fileInput = document.getElementById('rom-file');
+const factsTable = document.getElementById('rom-facts');
 const form = document.getElementById('job');
 const expandButton = document.getElementById('expand');
 const fixChecksum = document.getElementById('fix-checksum');
@@ -11,19 +13,26 @@ const download = document.getElementById('download');
 
 const kFixChecksumKey = 'romspan.fix-checksum';
 const kRomFolder = '/rom/';  // the job's working copy goes beside the ROM, in here
+const kShownFacts = ['Title', 'Map mode', 'File size', 'ROM data size', 'ROM size',
+                     'Copier header', 'Header position', 'Checksum'];
 let engine = null;  // the compiled module, once loaded
 let picked = null;  // {name, bytes} of the picked file
 let pickCount = 0;
-let printed = [];   // the engine's output lines during one call
+let printed = [];   // the engine's output lines since the last clearing
 
-// Runs one engine entry point on the picked file, placed at `path`; returns its result and the
-// notifications it printed, each as "title : text".
-function runJob(entry, path, argument) {
-  printed = [];
-  const result = engine.ccall(entry, 'number', ['string', 'string'], [path, argument]);
-  return {succeeded: result !== 0, notes: printed};
+// Places the picked file afresh in the in-memory file system; returns its path there.
+function placePicked() {
+  const path = kRomFolder + picked.name;
+  engine.FS.writeFile(path, picked.bytes);
+  return path;
 }
 
+// Runs one of the engine's entry points (web/romspan_web.cpp); true when it succeeded.
+function call(entry, ...texts) {
+  return engine.ccall(entry, 'number', texts.map(() => 'string'), texts) !== 0;
+}
+
+// Shows notifications ("title : text") as the message boxes would: title, then text.
 function showNotes(notes, succeeded) {
   statusArea.replaceChildren(...notes.map(note => {
     const split = note.indexOf(' : ');
@@ -34,6 +43,32 @@ function showNotes(notes, succeeded) {
     return line;
   }));
   statusArea.className = succeeded ? 'succeeded' : 'failed';
+}
+
+// The facts table and, beside each target, what it would do: refused targets are disabled.
+function showFacts(facts) {
+  const rows = factsTable.tBodies[0];
+  rows.replaceChildren();
+  for (const name of kShownFacts.filter(name => facts.has(name))) {
+    const heading = document.createElement('th');
+    heading.scope = 'row';
+    heading.textContent = name;
+    const value = document.createElement('td');
+    value.textContent = facts.get(name);
+    rows.insertRow().append(heading, value);
+  }
+  factsTable.hidden = facts.size === 0;
+  for (const radio of form.elements.target) {
+    const verdict = facts.get('Target ' + radio.value) || 'expands';
+    const label = radio.closest('label');
+    label.querySelector('.verdict')?.remove();
+    radio.disabled = verdict.startsWith('refused');
+    if (verdict === 'expands') continue;
+    const note = document.createElement('span');
+    note.className = 'verdict';
+    note.textContent = verdict;
+    label.append(note);
+  }
 }
 
 function offerDownload(bytes) {
@@ -50,29 +85,42 @@ function withdrawDownload() {
   download.removeAttribute('href');
 }
 
+function describePicked() {
+  printed = [];
+  const path = placePicked();
+  const described = call('DescribeRomFile', path);
+  engine.FS.unlink(path);
+  const facts = new Map(printed.filter(line => line.includes('\t'))
+                            .map(line => line.split('\t')));
+  if (!described) showNotes(printed, false);
+  showFacts(facts);
+  expandButton.disabled = false;
+}
+
 async function pick(file) {
   withdrawDownload();
   statusArea.replaceChildren();
+  showFacts(new Map());
   picked = null;
   expandButton.disabled = true;
   const ticket = ++pickCount;
   const bytes = file ? new Uint8Array(await file.arrayBuffer()) : null;
   if (ticket !== pickCount) return;  // a later pick has taken over
-  if (file) picked = {name: file.name, bytes};
-  expandButton.disabled = !(engine && picked);
+  picked = file ? {name: file.name, bytes} : null;
+  if (engine && picked) describePicked();
 }
 
 function expand(event) {
   event.preventDefault();
-  if (!engine || !picked) return;
-  withdrawDownload();
   const target = form.elements.target.value;
-  if (!target) return;
-  const path = kRomFolder + picked.name;
-  engine.FS.writeFile(path, picked.bytes);
-  const job = runJob('ExpandRomFile', path, target);
-  showNotes(job.notes, job.succeeded);
-  if (job.succeeded) offerDownload(engine.FS.readFile(path));
+  if (!engine || !picked || !target) return;
+  withdrawDownload();
+  printed = [];
+  const path = placePicked();
+  let succeeded = call('ExpandRomFile', path, target);
+  if (succeeded && fixChecksum.checked) succeeded = call('FixRomFileChecksum', path);
+  showNotes(printed, succeeded);
+  if (succeeded) offerDownload(engine.FS.readFile(path));
   engine.FS.unlink(path);
 }
 
@@ -103,5 +151,5 @@ fixChecksum.addEventListener('change', () => {
 createRomspan({print: line => printed.push(line)}).then(module => {
   engine = module;
   engine.FS.mkdir(kRomFolder);
-  expandButton.disabled = !picked;
+  if (picked) describePicked();
 });

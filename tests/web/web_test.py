@@ -1,10 +1,12 @@
 """The web page in headless Chromium. Every expansion's download is compared byte for byte with
-what the native program makes of the same synthetic image, and its messages with the native
-program's lines; the page's labels are checked against the dialog's, its requests against its
-own files.
+what the native program makes of the same synthetic image (-ExpandROM, then -FixChecksum when
+the page's check box asks for it), its messages with the native program's lines, the facts and
+target verdicts with -Info; the labels are checked against the dialog's, the requests against
+the page's own files.
 Run by CTest with ROMSPAN_WEB_DIR (the built page), ROMSPAN_PROGRAM (native romspan),
 ROMSPAN_MAKE_ROM (make_sample_rom) and ROMSPAN_SOURCE_DIR set."""
 import base64
+import itertools
 import json
 import os
 import re
@@ -28,9 +30,10 @@ MAKE_ROM = os.environ["ROMSPAN_MAKE_ROM"]
 SOURCE = Path(os.environ["ROMSPAN_SOURCE_DIR"])
 PAGE_FILES = {"index.html", "page.css", "page.js", "romspan.js"}
 
-# File name (the download keeps it), make_sample_rom's size and kind, size name, how the file is
-# given and the target chosen: "pick" (file input, click), "drop" (dropped on the page) or
-# "keys" (arrow keys from the target above it, Tab to Expand, Enter).
+# File name (the download keeps it), make_sample_rom's size and kind, size name, and how the
+# target is chosen and the file given: "pick" (click, file input), "drop" (click, dropped on the
+# page) or "keys" (arrow key from the target above, Tab to Expand, Enter). Each runs without and
+# with "Also fix the checksum". The refused targets are chosen before the file disables them.
 EXPANSIONS = [
     ("plain.smc", "0x80000 lo-copier", "12", "drop"),
     ("no_effect.sfc", "0x400000 hi", "16", "pick"),
@@ -40,10 +43,14 @@ EXPANSIONS = [
     ("exlorom_2.sfc", "0x80000 lo", "64_EXLOROM_2", "pick"),
     ("exlorom_3.smc", "0x100000 lo-copier", "64_EXLOROM_3", "pick"),
     ("sa1.sfc", "0x100000 sa1", "48_EXPCHIP", "pick"),
+    ("plain_no_header.sfc", "0x80000 none", "8", "pick"),
     ("no_header.sfc", "0x80000 none", "48_EXHIROM", "pick"),
     ("hirom_exlorom.sfc", "0x100000 hi", "48_EXLOROM_1", "pick"),
 ]
 SCREENSHOT_AFTER = "lorom_exhirom.sfc"
+# The facts the page's table shows, in its order, when -Info lists them.
+SHOWN_FACTS = ["Title", "Map mode", "File size", "ROM data size", "ROM size", "Copier header",
+               "Header position", "Checksum"]
 
 
 class RecordingHandler(SimpleHTTPRequestHandler):
@@ -65,13 +72,18 @@ def wait_for(condition, what, seconds=10):
     return result
 
 
-def run_native(path, size_name):
-    """The notifications the command line prints for this job, as the page shows them."""
-    run = subprocess.run([ROMSPAN, "-ExpandROM", str(path), size_name], capture_output=True,
-                         text=True, check=False)
-    notes = [line.replace(" : ", " ", 1) for line in run.stdout.splitlines()
-             if " : " in line and not line.startswith(("ROM file: ", "Size: "))]
-    return run.returncode == 0, notes
+def run_native(path, size_name, fix):
+    """Whether the command line succeeded, and the notifications it printed, as the page shows
+    them."""
+    notes = []
+    for command in [["-ExpandROM", str(path), size_name]] + ([["-FixChecksum", str(path)]]
+                                                             if fix else []):
+        run = subprocess.run([ROMSPAN, *command], capture_output=True, text=True, check=False)
+        notes += [line.replace(" : ", " ", 1) for line in run.stdout.splitlines()
+                  if " : " in line and not line.startswith(("ROM file: ", "Size: "))]
+        if run.returncode != 0:
+            return False, notes
+    return True, notes
 
 
 class PageTest(unittest.TestCase):
@@ -81,7 +93,7 @@ class PageTest(unittest.TestCase):
         options = webdriver.ChromeOptions()
         options.binary_location = "/usr/bin/chromium"
         for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
-                         "--window-size=900,1200"):
+                         "--window-size=1000,1200"):
             options.add_argument(argument)
         options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
         options.add_experimental_option("prefs", {"download.default_directory":
@@ -124,21 +136,24 @@ class PageTest(unittest.TestCase):
             self.element("#rom-file").send_keys(str(path))
         wait_for(lambda: self.element("#expand").is_enabled(), "the file to be read")
 
-    def expand(self, size_name, how):
+    def choose(self, size_name, how):
         target = self.element(f"input[name=target][value='{size_name}']")
+        if how != "keys":
+            target.click()
+            return
+        above = self.run_js("return arguments[0].closest('label').previousElementSibling"
+                            ".querySelector('input')", target)
+        above.click()
+        above.send_keys(Keys.ARROW_DOWN)
+        self.assertTrue(target.is_selected())
+
+    def expand(self, size_name, how):
         if how == "keys":
-            previous = self.run_js("return arguments[0].closest('label').previousElementSibling"
-                                   ".querySelector('input')", target)
-            previous.click()
-            previous.send_keys(Keys.ARROW_DOWN)
-            self.assertTrue(target.is_selected())
-            active = self.browser.switch_to.active_element
-            active.send_keys(Keys.TAB)
+            self.element(f"input[name=target][value='{size_name}']").send_keys(Keys.TAB)
             self.browser.switch_to.active_element.send_keys(Keys.TAB)
             self.assertEqual(self.browser.switch_to.active_element.get_attribute("id"), "expand")
             self.browser.switch_to.active_element.send_keys(Keys.ENTER)
         else:
-            target.click()
             self.element("#expand").click()
         return [line.text for line in self.browser.find_elements(By.CSS_SELECTOR, "#status p")]
 
@@ -147,17 +162,24 @@ class PageTest(unittest.TestCase):
         path = self.downloads / name
         wait_for(lambda: path.exists() and not list(self.downloads.glob("*.crdownload")),
                  "the download of " + name)
-        return path.read_bytes()
+        content = path.read_bytes()
+        path.unlink()
+        return content
 
     def test_expansions_match_the_command_line(self):
-        for name, arguments, size_name, how in EXPANSIONS:
-            with self.subTest(name=name, size=size_name):
+        for (name, arguments, size_name, how), fix in itertools.product(EXPANSIONS,
+                                                                       (False, True)):
+            with self.subTest(name=name, size=size_name, fix=fix):
                 source = self.make_rom(name, arguments)
                 native = self.work / "native" / name
                 native.parent.mkdir(exist_ok=True)
                 shutil.copy(source, native)
-                succeeded, native_notes = run_native(native, size_name)
+                succeeded, native_notes = run_native(native, size_name, fix)
 
+                self.load((WEB / "index.html").as_uri())
+                if self.element("#fix-checksum").is_selected() != fix:
+                    self.element("#fix-checksum").click()
+                self.choose(size_name, how)
                 self.give_file(source, how)
                 self.assertEqual(self.expand(size_name, how), native_notes)
                 self.assertEqual(self.element("#status").get_attribute("class"),
@@ -168,10 +190,12 @@ class PageTest(unittest.TestCase):
                     self.assertEqual(self.take_download(name), native.read_bytes())
                 else:
                     self.assertFalse(self.element("#download").is_displayed())
-                if name == SCREENSHOT_AFTER:
-                    height = self.run_js("return document.documentElement.scrollHeight")
-                    self.browser.set_window_size(900, height + 40)
-                    self.browser.save_screenshot(str(SOURCE / "docs" / "web-page.png"))
+                if name == SCREENSHOT_AFTER and not fix:
+                    size = self.browser.execute_cdp_cmd("Page.getLayoutMetrics",
+                                                        {})["cssContentSize"]
+                    shot = self.browser.execute_cdp_cmd("Page.captureScreenshot", {
+                        "captureBeyondViewport": True, "clip": {**size, "scale": 1}})
+                    (SOURCE / "docs" / "web-page.png").write_bytes(base64.b64decode(shot["data"]))
 
         # The page asked for nothing but its own files and the module embedded in romspan.js.
         for entry in self.browser.get_log("performance"):
@@ -183,6 +207,29 @@ class PageTest(unittest.TestCase):
                 continue
             self.assertTrue(url.startswith(WEB.as_uri() + "/"), url)
             self.assertIn(url.rsplit("/", 1)[1], PAGE_FILES)
+
+    def test_facts_and_targets_match_info(self):
+        for name, arguments in [("lorom.sfc", "0x100000 lo"), ("hirom.sfc", "0x400000 hi"),
+                                ("sa1.sfc", "0x100000 sa1"), ("no_header.smc", "0x80000 none-copier")]:
+            with self.subTest(name=name):
+                source = self.make_rom(name, arguments)
+                info = subprocess.run([ROMSPAN, "-Info", str(source)], capture_output=True,
+                                      text=True, check=True).stdout
+                facts = dict(line.split(": ", 1) for line in info.splitlines())
+                self.give_file(source, "pick")
+                self.assertEqual(self.run_js("""return [...document.querySelectorAll(
+                    '#rom-facts tr')].map(row => [...row.cells].map(cell => cell.textContent))"""),
+                                 [[fact, facts[fact]] for fact in SHOWN_FACTS if fact in facts])
+                targets = self.run_js("""return [...document.querySelectorAll(
+                    'input[name=target]')].map(radio => [radio.value, radio.disabled,
+                    radio.closest('label').querySelector('.verdict')?.textContent ?? 'expands'])""")
+                self.assertEqual(targets, [[size, facts["Target " + size].startswith("refused"),
+                                            facts["Target " + size]] for size, _, _ in targets])
+
+        # The page fits a phone, the longest refusal reasons and the facts table included.
+        self.browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": 360, "height": 740, "deviceScaleFactor": 2, "mobile": True})
+        self.assertLessEqual(self.run_js("return document.documentElement.scrollWidth"), 360)
 
     def test_labels_are_the_dialogs(self):
         # Served over HTTP this time, where the server sees every request the page makes.
@@ -208,15 +255,12 @@ class PageTest(unittest.TestCase):
                           statics["IDC_NOTE_MIRROR"]])
         self.assertIn(statics["IDC_BACKUP_REMINDER"], self.element(".backup").text)
 
-        # Every control has a name a screen reader can say, and the page fits a phone.
+        # Every control has a name a screen reader can say.
         tree = self.browser.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]
         controls = [node for node in tree if node.get("role", {}).get("value") in
                     ("radio", "checkbox", "button")]
         self.assertEqual(len(controls), 22 + 1 + 2)  # targets, check box, Expand and file
         self.assertTrue(all(node.get("name", {}).get("value") for node in controls))
-        self.browser.set_window_size(360, 740)
-        self.assertLessEqual(self.run_js("return document.documentElement.scrollWidth"),
-                             self.run_js("return window.innerWidth"))
         server.shutdown()
         self.assertEqual(sorted(set(RecordingHandler.requested)),
                          ["/", "/page.css", "/page.js", "/romspan.js"])
