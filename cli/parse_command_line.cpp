@@ -6,6 +6,7 @@
 #include "expansion_job.h"
 #include "notify.h"
 #include "resolve_full_path.h"
+#include "romspan_version.h"
 #include "size_names.h"
 
 namespace {
@@ -23,6 +24,10 @@ bool IsCommand(const char* argument) {
 
 bool IsHelpRequest(int argc, char** argv) {
   return argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0);
+}
+
+bool IsVersionRequest(int argc, char** argv) {
+  return argc > 1 && (std::strcmp(argv[1], "-V") == 0 || std::strcmp(argv[1], "--version") == 0);
 }
 
 }  // namespace
@@ -60,8 +65,12 @@ bool ParseCommandLine(int argc, char** argv) {
 void PrintUsage() {
   std::printf(
       "Usage: romspan %s FILE SIZE\n"
+      "       romspan -h | --help\n"
+      "       romspan -V | --version\n"
       "\n"
       "Expands the SNES ROM image FILE in place to SIZE. Always back up your ROM first!\n"
+      "Keeps a 512-byte copier header (length bit 0x200); leaves the checksum as it was.\n"
+      "Exit codes: 0 done or no effect, 1 failure.\n"
       "\n"
       "SIZE is one of:\n",
       kExpandRomCommand);
@@ -73,6 +82,11 @@ void PrintUsage() {
 int RunArguments(int argc, char** argv) {
   if (IsHelpRequest(argc, argv)) {
     PrintUsage();
+    return 0;
+  }
+  if (IsVersionRequest(argc, argv)) {
+    std::printf("romspan %s\n", ROMSPAN_VERSION_TEXT);
+    std::fflush(stdout);
     return 0;
   }
   const bool succeeded = ParseCommandLine(argc, argv);
