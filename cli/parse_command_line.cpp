@@ -8,6 +8,7 @@
 #include "notify.h"
 #include "resolve_full_path.h"
 #include "rom_facts.h"
+#include "romspan_version.h"
 #include "size_names.h"
 
 namespace {
@@ -38,6 +39,10 @@ bool PrintRomFacts() {
 
 bool IsHelpRequest(int argc, char** argv) {
   return argc > 1 && (std::strcmp(argv[1], "-h") == 0 || std::strcmp(argv[1], "--help") == 0);
+}
+
+bool IsVersionRequest(int argc, char** argv) {
+  return argc > 1 && (std::strcmp(argv[1], "-V") == 0 || std::strcmp(argv[1], "--version") == 0);
 }
 
 }  // namespace
@@ -83,10 +88,14 @@ void PrintUsage() {
       "Usage: romspan %s FILE SIZE\n"
       "       romspan %s FILE\n"
       "       romspan %s FILE\n"
+      "       romspan -h | --help\n"
+      "       romspan -V | --version\n"
       "\n"
       "Expands the SNES ROM image FILE in place to SIZE. Always back up your ROM first!\n"
+      "Keeps a 512-byte copier header (length bit 0x200); leaves the checksum as it was.\n"
       "%s prints what FILE holds and what each SIZE would do to it, writing nothing.\n"
       "%s writes the checksum emulators compute into the header of FILE.\n"
+      "Exit codes: 0 done or no effect, 1 failure.\n"
       "\n"
       "SIZE is one of:\n",
       kExpandRomCommand, kInfoCommand, kFixChecksumCommand, kInfoCommand, kFixChecksumCommand);
@@ -98,6 +107,11 @@ void PrintUsage() {
 int RunArguments(int argc, char** argv) {
   if (IsHelpRequest(argc, argv)) {
     PrintUsage();
+    return 0;
+  }
+  if (IsVersionRequest(argc, argv)) {
+    std::printf("romspan %s\n", ROMSPAN_VERSION_TEXT);
+    std::fflush(stdout);
     return 0;
   }
   const bool succeeded = ParseCommandLine(argc, argv);

@@ -7,9 +7,7 @@ namespace {
 // Indexed by Message.
 constexpr MessageEntry kCatalogue[] = {
     {"Couldn't open file for writing!", nullptr, kIconWarning},
-    {"The file is marked as \"Read-Only\"!",
-     "Right click on the file, select \"Properties\", and uncheck the \"Read-Only\" attribute.",
-     kIconWarning},
+    {"The file is marked as \"Read-Only\"!", kReadOnlyAdvice, kIconWarning},
     {"ROM file is in use by another program!", nullptr, kIconWarning},
     {"Expansion Canceled!", "Cannot determine ROM memory map type.", kIconWarning},
     {"Expansion Canceled!", "This is not an SA-1 or S-DD1 game!", kIconWarning},

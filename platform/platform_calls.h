@@ -19,6 +19,10 @@ inline constexpr uint32_t kAttributeReadOnly = 0x01;
 inline constexpr uint32_t kAttributeDirectory = 0x10;
 inline constexpr uint32_t kAttributeNormal = 0x80;
 
+// How a user makes a read-only file writable with the platform's own tools: the text of the
+// read-only message.
+extern const char kReadOnlyAdvice[];
+
 // Opens a regular file as a C stream; null when it cannot be opened. A file without any write
 // permission counts as read-only and is not opened for writing, whoever asks.
 FILE* OpenFileUtf8(const char* path, const char* mode);

@@ -34,6 +34,8 @@ int OpenFlagsFor(const char* mode) {
 
 }  // namespace
 
+const char kReadOnlyAdvice[] = "Make the file writable with \"chmod u+w\" and try again.";
+
 FILE* OpenFileUtf8(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
   const int flags = OpenFlagsFor(mode);

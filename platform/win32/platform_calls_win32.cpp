@@ -46,6 +46,9 @@ char* QueryCurrentDirectory(Unit* static_area, uint8_t* static_in_use, Query que
 
 }  // namespace
 
+const char kReadOnlyAdvice[] =
+    "Right click on the file, select \"Properties\", and uncheck the \"Read-Only\" attribute.";
+
 FILE* OpenFileUtf8(const char* path, const char* mode) {
   if (path == nullptr || mode == nullptr) return nullptr;
   // Windows refuses to write a read-only file; Wine run by root would not, so ask first.

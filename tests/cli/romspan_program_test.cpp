@@ -50,6 +50,9 @@ TEST_F(RomspanProgramTest, UsageNamesTheCommandAndEverySize) {
   }
   // Without arguments the Windows program is for the dialog, which shows nothing on a console.
   EXPECT_EQ(Romspan({}), (Outcome{kUnderWine ? "" : usage.output, 1}));
+  for (const char* version : {"--version", "-V"}) {
+    EXPECT_EQ(Romspan({version, "rom.smc"}), (Outcome{"romspan " ROMSPAN_VERSION "\n", 0}));
+  }
 }
 
 TEST_F(RomspanProgramTest, ArgumentErrorsLeaveTheRomAlone) {

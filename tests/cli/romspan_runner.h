@@ -155,9 +155,12 @@ inline const std::string kNoCopy =
     "Couldn't make a working copy of the ROM! : Its folder must be writable and have room for a "
     "copy of the ROM.";
 inline const std::string kNoEffect = "No Effect! : The ROM was already this size or higher.";
+// Each platform tells how to make the file writable with its own tools.
 inline const std::string kReadOnly =
-    "The file is marked as \"Read-Only\"! : Right click on the file, select \"Properties\", and "
-    "uncheck the \"Read-Only\" attribute.";
+    kUnderWine ? "The file is marked as \"Read-Only\"! : Right click on the file, select "
+                 "\"Properties\", and uncheck the \"Read-Only\" attribute."
+               : "The file is marked as \"Read-Only\"! : Make the file writable with \"chmod u+w\" "
+                 "and try again.";
 
 // What a run of -ExpandROM prints once its arguments are accepted.
 inline Outcome JobRun(const std::string& shown_path, const std::string& size,

@@ -107,8 +107,8 @@ TEST(JobOutcome, FilesThatCannotBeOpened) {
   const JobRun run = RunJobAt(scratch.path(), 0x8);
   EXPECT_FALSE(run.ok);
   EXPECT_EQ(run.out,
-            "The file is marked as \"Read-Only\"! : Right click on the file, select "
-            "\"Properties\", and uncheck the \"Read-Only\" attribute.\n");
+            "The file is marked as \"Read-Only\"! : Make the file writable with \"chmod u+w\" "
+            "and try again.\n");
   EXPECT_TRUE(SameBytes(ReadWholeFile(scratch.path()), image));
 }
 

@@ -118,8 +118,7 @@ TEST(MessageCatalogue, TitlesTextsAndIcons) {
   } const entries[] = {
       {Message::kCannotOpen, "Couldn't open file for writing!", nullptr, 0x30},
       {Message::kReadOnly, "The file is marked as \"Read-Only\"!",
-       "Right click on the file, select \"Properties\", and uncheck the \"Read-Only\" attribute.",
-       0x30},
+       "Make the file writable with \"chmod u+w\" and try again.", 0x30},
       {Message::kUnknownMapType, "Expansion Canceled!", "Cannot determine ROM memory map type.",
        0x30},
       {Message::kNotSpecialChip, "Expansion Canceled!", "This is not an SA-1 or S-DD1 game!", 0x30},
