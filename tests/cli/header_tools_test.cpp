@@ -43,14 +43,31 @@ TEST_F(RomspanTest, FixChecksumWritesTheSumOfTheStatedRule) {
       {{.data_length = 0x300000}, {0x7FC0}},
       {{.data_length = 0x2FFC00}, {0x7FC0}},  // rounds to 3 MiB
       {{.data_length = 0x123456, .copier_header = true}, {0x7FC0}},
-      {{.data_length = 0x400000, .copier_header = true, .header = HeaderAt::kHiRom, .map_mode = 0x21}, {0xFFC0}},
-      {{.data_length = 0x600000, .header = HeaderAt::kHiRom, .map_mode = 0x25}, {0xFFC0, 0x40FFC0}, 0xFFC0},
-      {{.data_length = 0x600000, .header = HeaderAt::kHiRom, .map_mode = 0x25}, {0xFFC0}, 0xFFC0, 0x40FFC0, "X"},
+      {{.data_length = 0x400000,
+        .copier_header = true,
+        .header = HeaderAt::kHiRom,
+        .map_mode = 0x21},
+       {0xFFC0}},
+      {{.data_length = 0x600000, .header = HeaderAt::kHiRom, .map_mode = 0x25},
+       {0xFFC0, 0x40FFC0},
+       0xFFC0},
+      {{.data_length = 0x600000, .header = HeaderAt::kHiRom, .map_mode = 0x25},
+       {0xFFC0},
+       0xFFC0,
+       0x40FFC0,
+       "X"},
       {{.data_length = 0x800000, .copier_header = true}, {0x7FC0, 0x407FC0}, 0x7FC0},
       {{.data_length = 0x800000, .header = HeaderAt::kHiRom, .map_mode = 0x31}, {0xFFC0}},
       {{.data_length = 0x100000, .header = HeaderAt::kBoth}, {0x7FC0}},
-      {{.data_length = 0x100000}, {0x7FC0}, 0, 0x7FDC, std::string("\0\0\xFF\xFF", 4)},  // damaged pair
-      {{.data_length = 0x100000, .header = HeaderAt::kHiRom, .map_mode = 0x21}, {0xFFC0}, 0, 0x7FD5,
+      {{.data_length = 0x100000},
+       {0x7FC0},
+       0,
+       0x7FDC,
+       std::string("\0\0\xFF\xFF", 4)},  // damaged pair
+      {{.data_length = 0x100000, .header = HeaderAt::kHiRom, .map_mode = 0x21},
+       {0xFFC0},
+       0,
+       0x7FD5,
        std::string("\0\0\0\0\0\0\0\x34\x12\xCB\xED", 11)},  // a stray pair at 0x7FDC
   };
   for (const auto& c : cases) {
@@ -60,7 +77,8 @@ TEST_F(RomspanTest, FixChecksumWritesTheSumOfTheStatedRule) {
     std::fill_n(file.begin(), base, 0xAA);
     file[base + 0x12345] ^= 0x5A;
     if (c.copy_from != 0) {
-      std::copy_n(file.begin() + base + c.copy_from, 0x16, file.begin() + base + c.copy_from + 0x400000);
+      std::copy_n(file.begin() + base + c.copy_from, 0x16,
+                  file.begin() + base + c.copy_from + 0x400000);
       std::copy_n("\x11\x11\x22\x22", 4, file.begin() + base + c.copy_from + 0x40001C);
     }
     std::copy(c.poke.begin(), c.poke.end(), file.begin() + base + c.poke_at);
@@ -72,12 +90,15 @@ TEST_F(RomspanTest, FixChecksumWritesTheSumOfTheStatedRule) {
     }
     ASSERT_TRUE(WriteWholeFile(At("rom.smc"), file));
     const std::string path_line = "ROM file: " + Shown("rom.smc");
-    EXPECT_EQ(Romspan({"-FixChecksum", "rom.smc"}), (Outcome{Lines({path_line, "Done! : Checksum has been fixed."}), 0}));
+    EXPECT_EQ(Romspan({"-FixChecksum", "rom.smc"}),
+              (Outcome{Lines({path_line, "Done! : Checksum has been fixed."}), 0}));
     EXPECT_TRUE(ReadWholeFile(At("rom.smc")) == want) << c.rom.data_length;
     char computed[64];
-    std::snprintf(computed, sizeof computed, "\nComputed checksum: 0x%04X\nChecksum: matches\n", sum);
+    std::snprintf(computed, sizeof computed, "\nComputed checksum: 0x%04X\nChecksum: matches\n",
+                  sum);
     EXPECT_NE(Romspan({"-Info", "rom.smc"}).output.find(computed), std::string::npos) << computed;
-    EXPECT_EQ(Romspan({"-FixChecksum", "rom.smc"}), (Outcome{Lines({path_line, "No Effect! : The checksum already matches."}), 0}));
+    EXPECT_EQ(Romspan({"-FixChecksum", "rom.smc"}),
+              (Outcome{Lines({path_line, "No Effect! : The checksum already matches."}), 0}));
     EXPECT_TRUE(ReadWholeFile(At("rom.smc")) == want);
   }
 }
@@ -90,8 +111,10 @@ TEST_F(RomspanTest, FixChecksumRefusals) {
   ASSERT_TRUE(WriteWholeFile(At("none.smc"), MakeRomImage({.header = HeaderAt::kNeither})));
   ASSERT_TRUE(WriteWholeFile(At("empty.smc"), {}));
   const std::vector<std::pair<std::string, std::vector<std::string>>> cases = {
-      {"missing.smc", {missing}}, {"read-only.smc", {kReadOnly}},
-      {"none.smc", {canceled, kFailed}}, {"empty.smc", {canceled, kFailed}}};
+      {"missing.smc", {missing}},
+      {"read-only.smc", {kReadOnly}},
+      {"none.smc", {canceled, kFailed}},
+      {"empty.smc", {canceled, kFailed}}};
   for (auto [file, lines] : cases) {
     const Bytes before = ReadWholeFile(At(file));
     lines.insert(lines.begin(), "ROM file: " + Shown(file));
@@ -99,20 +122,25 @@ TEST_F(RomspanTest, FixChecksumRefusals) {
     EXPECT_EQ(Romspan({"-FixChecksum", file}), (Outcome{Lines(lines), 1}));
     EXPECT_EQ(ReadWholeFile(At(file)), before);
   }
-  EXPECT_EQ(Romspan({"-Info", "missing.smc"}), (Outcome{Lines({"ROM file: " + Shown("missing.smc"), missing, kFailedLine}), 1}));
+  EXPECT_EQ(Romspan({"-Info", "missing.smc"}),
+            (Outcome{Lines({"ROM file: " + Shown("missing.smc"), missing, kFailedLine}), 1}));
 }
 
 // Each image's -Info output, less its first line, under "== NAME" in info.txt.
 TEST_F(RomspanTest, InfoStatesTheFacts) {
-  Bytes sample = MakeRomImage({.copier_header = true, .chipset = 0x02, .title = "SAMPLE\\GAME\x01"});
-  std::copy_n("\x03\x01\x33\x01", 4, sample.begin() + 0x200 + 0x7FD8);  // SRAM, region, maker, version
+  Bytes sample =
+      MakeRomImage({.copier_header = true, .chipset = 0x02, .title = "SAMPLE\\GAME\x01"});
+  std::copy_n("\x03\x01\x33\x01", 4,
+              sample.begin() + 0x200 + 0x7FD8);  // SRAM, region, maker, version
   sample[0x200 + 0x4000] ^= 0x01;
   const std::vector<std::pair<std::string, Bytes>> images = {
       {"sample LoROM", sample},
       {"12 Mbit LoROM", MakeRomImage({.data_length = 0x180000})},
       {"odd length", MakeRomImage({.data_length = 0x123456, .map_mode = 0x30})},
-      {"FastROM HiROM", MakeRomImage({.data_length = 0x100000, .header = HeaderAt::kHiRom, .map_mode = 0x31})},
-      {"ExHiROM", MakeRomImage({.data_length = 0x600000, .header = HeaderAt::kHiRom, .map_mode = 0x25})},
+      {"FastROM HiROM",
+       MakeRomImage({.data_length = 0x100000, .header = HeaderAt::kHiRom, .map_mode = 0x31})},
+      {"ExHiROM",
+       MakeRomImage({.data_length = 0x600000, .header = HeaderAt::kHiRom, .map_mode = 0x25})},
       {"SA-1", MakeRomImage({.data_length = 0x100000, .map_mode = 0x23, .chipset = 0x35})},
       {"both pairs", MakeRomImage({.data_length = 0x100000, .header = HeaderAt::kBoth})},
       {"neither pair", MakeRomImage({.data_length = 0x100000, .header = HeaderAt::kNeither})},
@@ -130,7 +158,8 @@ TEST_F(RomspanTest, InfoStatesTheFacts) {
     fs::remove(At("rom.smc"));
   }
   std::ifstream file(INFO);
-  EXPECT_EQ(got, std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
+  EXPECT_EQ(got,
+            std::string(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()));
 }
 
 }  // namespace

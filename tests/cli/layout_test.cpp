@@ -100,10 +100,13 @@ TEST_P(Layout, ExpandsAsStated) {
     spec.copier_header = copier;
     Bytes image = MakeRomImage(spec);
     const uint32_t base = image.size() & 0x200;
-    for (const auto& [at, bytes] : row.pokes) std::copy(bytes.begin(), bytes.end(), image.begin() + base + at);
+    for (const auto& [at, bytes] : row.pokes)
+      std::copy(bytes.begin(), bytes.end(), image.begin() + base + at);
     ASSERT_TRUE(WriteWholeFile(At("rom.smc"), image));
     const Outcome info = Romspan({"-Info", "rom.smc"});
-    EXPECT_NE(info.output.find("\nTarget " + row.size + ": " + row.verdict + "\n"), std::string::npos) << info.output;
+    EXPECT_NE(info.output.find("\nTarget " + row.size + ": " + row.verdict + "\n"),
+              std::string::npos)
+        << info.output;
 
     Bytes want = image;
     std::vector<std::string> lines = {kDone};
@@ -118,7 +121,9 @@ TEST_P(Layout, ExpandsAsStated) {
         for (uint32_t n = 0; n < c.count; ++n) {
           for (uint32_t i = 0; i < c.length; ++i) {
             const int64_t from = c.from + n * c.from_step + i;
-            const uint8_t byte = c.from <= -2 ? -2 - c.from : c.from >= 0 && from < int64_t(old.size()) ? old[from] : 0;
+            const uint8_t byte = c.from <= -2                                ? -2 - c.from
+                                 : c.from >= 0 && from < int64_t(old.size()) ? old[from]
+                                                                             : 0;
             want.at(base + c.to + n * c.to_step + i) = byte;
           }
         }

@@ -16,7 +16,8 @@ namespace {
 TEST_F(RomspanTest, UsageAndVersion) {
   std::ifstream file(USAGE);
   const std::string usage((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  for (const std::vector<std::string>& help : {std::vector<std::string>{"-h"}, {"--help"}, {"-h", "rom.smc", "8"}})
+  for (const std::vector<std::string>& help :
+       {std::vector<std::string>{"-h"}, {"--help"}, {"-h", "rom.smc", "8"}})
     EXPECT_EQ(Romspan(help), (Outcome{usage, 0})) << help[0];
   // Without arguments romspan.exe is the dialog, which prints nothing on a console.
   EXPECT_EQ(Romspan({}), (Outcome{kUnderWine ? "" : usage, 1}));
@@ -49,7 +50,8 @@ TEST_F(RomspanTest, ArgumentErrorsLeaveTheRomAlone) {
       {{"-ExpandROM", long_name, "8"}, "Path/Filename too long: " + long_name},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(Romspan(c.arguments), (Outcome{Lines({c.message, kFailedLine}), 1})) << c.message.substr(0, 60);
+    EXPECT_EQ(Romspan(c.arguments), (Outcome{Lines({c.message, kFailedLine}), 1}))
+        << c.message.substr(0, 60);
     EXPECT_EQ(ReadWholeFile(At("rom.smc")), rom);
   }
 }
@@ -60,11 +62,14 @@ TEST_F(RomspanTest, FilesThatCannotBeOpened) {
   ASSERT_TRUE(fs::create_directory(At("sub")));
   ASSERT_EQ(mkfifo(At("fifo.smc").c_str(), 0666), 0);
   const std::string d8191 = "d/" + std::string(8189, 'n');
-  for (const std::string path : {"missing.smc", "sub", "fifo.smc", "/dev/null", "", d8191.c_str(), "read-only.smc"}) {
+  for (const std::string path :
+       {"missing.smc", "sub", "fifo.smc", "/dev/null", "", d8191.c_str(), "read-only.smc"}) {
     // A path with a '/' is shown as typed, a bare name joined to the working folder.
     const std::string shown = path.find('/') == std::string::npos ? Shown(path) : path;
-    const std::string why = path == "read-only.smc" ? kReadOnly : "Couldn't open file for writing! : " + shown;
-    EXPECT_EQ(Romspan({"-ExpandROM", path, "48_EXHIROM"}), JobOutput(shown, "48_EXHIROM", {why}, 1));
+    const std::string why =
+        path == "read-only.smc" ? kReadOnly : "Couldn't open file for writing! : " + shown;
+    EXPECT_EQ(Romspan({"-ExpandROM", path, "48_EXHIROM"}),
+              JobOutput(shown, "48_EXHIROM", {why}, 1));
   }
   EXPECT_FALSE(fs::exists(At("missing.smc")));
   EXPECT_TRUE(fs::is_directory(At("sub")) && fs::is_fifo(At("fifo.smc")));
@@ -102,7 +107,9 @@ TEST_F(RomspanTest, AFullDiskFailsAndKeepsTheOldData) {
     rlim_t limit;
   } cases[] = {
       {{.data_length = 0x100000}, "48_EXHIROM", 0x300000},
-      {{.data_length = 0x80000, .header = HeaderAt::kHiRom, .map_mode = 0x21}, "64_EXHIROM_3", 0x500000},
+      {{.data_length = 0x80000, .header = HeaderAt::kHiRom, .map_mode = 0x21},
+       "64_EXHIROM_3",
+       0x500000},
       {{.data_length = 0x380000}, "48_EXLOROM_1", 0x700000},
       {{.data_length = 0x300000, .map_mode = 0x23}, "64_EXPCHIP", 0x500000},
       {{.data_length = 0x80000}, "32", 0x200000},
@@ -110,7 +117,8 @@ TEST_F(RomspanTest, AFullDiskFailsAndKeepsTheOldData) {
   for (const auto& c : cases) {
     const Bytes image = MakeRomImage(c.rom);
     ASSERT_TRUE(WriteWholeFile(At("rom.smc"), image));
-    EXPECT_EQ(Romspan({"-ExpandROM", "rom.smc", c.size}, c.limit), JobOutput(Shown("rom.smc"), c.size, {kFailed}, 1));
+    EXPECT_EQ(Romspan({"-ExpandROM", "rom.smc", c.size}, c.limit),
+              JobOutput(Shown("rom.smc"), c.size, {kFailed}, 1));
     EXPECT_EQ(ReadWholeFile(At("rom.smc")), image) << c.size;
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), fs::directory_iterator()), 1);
   }
@@ -147,9 +155,13 @@ TEST_F(RomspanTest, RefusesFilesOf4GiBOrMore) {
     if (ftruncate(fd, length) != 0 || pwrite(fd, marker.data(), marker.size(), 0x10000) != 0x10000)
       GTEST_SKIP() << "this file system cannot hold a sparse 4 GiB file";
     for (const char* size : {"1", "48_EXHIROM"})
-      EXPECT_EQ(Romspan({"-ExpandROM", "big.smc", size}), JobOutput(Shown("big.smc"), size, {kFailed}, 1));
+      EXPECT_EQ(Romspan({"-ExpandROM", "big.smc", size}),
+                JobOutput(Shown("big.smc"), size, {kFailed}, 1));
     const Outcome info = Romspan({"-Info", "big.smc"});
-    EXPECT_NE(info.output.find("\nFile size: " + std::to_string(length) + " bytes\nTarget 1: refused (Operation failed.)\n"), std::string::npos) << info.output;
+    EXPECT_NE(info.output.find("\nFile size: " + std::to_string(length) +
+                               " bytes\nTarget 1: refused (Operation failed.)\n"),
+              std::string::npos)
+        << info.output;
     Bytes kept(marker.size());
     EXPECT_EQ(pread(fd, kept.data(), kept.size(), 0x10000), 0x10000);
     EXPECT_EQ(kept, marker);

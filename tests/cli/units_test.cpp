@@ -75,7 +75,8 @@ TEST(ResolveFullPath, JoinsBareNamesInBothStyles) {
   for (const auto& c : cases) {
     fake_directory = c.directory;
     std::string out(kFullPathCapacity + 16, '#');
-    const bool accepted = ResolveFullPath(out.data(), c.path.c_str(), c.style, FakeCurrentDirectory);
+    const bool accepted =
+        ResolveFullPath(out.data(), c.path.c_str(), c.style, FakeCurrentDirectory);
     EXPECT_EQ(out.substr(kFullPathCapacity), std::string(16, '#')) << "overflow";
     EXPECT_EQ(accepted ? std::optional<std::string>(out.c_str()) : std::nullopt, c.resolved)
         << c.path.substr(0, 40) << " in " << c.directory.value_or("<none>").substr(0, 40);
