@@ -294,6 +294,13 @@ TEST_P(Chooser, OffersTheRequestAndReturnsTheChosenPath) {
   EXPECT_EQ(ChooseRomFile(nullptr, rom_path, kRomFileFilter, "smc"), 0u);
   EXPECT_STREQ(rom_path, "C:\\roms\\game.sfc");
   EXPECT_TRUE(boxes.empty());
+  // With no target checked "Apply to ROM..." asks for nothing.
+  fake = FakeDialog{};
+  const HWND dialog = Create(IDD_MAIN, MainDlgProc);
+  for (int id = IDC_TARGET_FIRST; id <= IDC_TARGET_LAST; ++id)
+    CheckDlgButton(dialog, id, BST_UNCHECKED);
+  SendMessageW(dialog, WM_COMMAND, IDOK, 0);
+  EXPECT_EQ(fake.max_file, 0u);
 }
 
 // Offsets count bytes of internal text; a path too long for it is cut and reported, a cut custom
