@@ -30,10 +30,10 @@ inline void PrintTo(const Outcome& run, std::ostream* os) {
 // session started under a file size limit keeps it: every run joins a session a quiet program
 // started. Windows lines end in "\r\n"; a bare "\n" is marked so that it fails comparisons.
 inline Outcome RunUnderWine(Launch launch) {
-  if (Run({.command = {ROMSPAN_WINESERVER, "-p10"}, .capture = false}).exit_code == 0)
-    Run({.command = {ROMSPAN_WINE, "cmd", "/c", "exit"}, .capture = false});
+  if (RunProgram({.command = {ROMSPAN_WINESERVER, "-p10"}, .capture = false}).exit_code == 0)
+    RunProgram({.command = {ROMSPAN_WINE, "cmd", "/c", "exit"}, .capture = false});
   launch.command.insert(launch.command.begin(), ROMSPAN_WINE);
-  Outcome run = Run(launch);
+  Outcome run = RunProgram(launch);
   std::string lines;
   for (size_t i = 0; i < run.output.size(); ++i) {
     if (run.output[i] == '\r' && i + 1 < run.output.size() && run.output[i + 1] == '\n') continue;
@@ -98,7 +98,7 @@ class RomspanTest : public testing::Test {
                      .directory = directory.empty() ? dir_ : directory,
                      .file_size_limit = file_size_limit};
     launch.command.insert(launch.command.end(), arguments.begin(), arguments.end());
-    return kUnderWine ? RunUnderWine(launch) : ::Run(launch);
+    return kUnderWine ? RunUnderWine(launch) : RunProgram(launch);
   }
   std::string dir_;
 };

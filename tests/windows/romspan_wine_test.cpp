@@ -9,7 +9,7 @@ class RomspanWindowsTest : public RomspanTest {
   // What the Linux program makes of `source` with `size`.
   Bytes NativeResult(const Bytes& source, const std::string& size) const {
     WriteWholeFile(At("native.smc"), source);
-    ::Run(
+    RunProgram(
         {.command = {ROMSPAN_NATIVE_PROGRAM, "-ExpandROM", "native.smc", size}, .directory = dir_});
     const Bytes result = ReadWholeFile(At("native.smc"));
     fs::remove(At("native.smc"));
