@@ -62,8 +62,8 @@ TEST_F(RomspanTest, FilesThatCannotBeOpened) {
   ASSERT_TRUE(fs::create_directory(At("sub")));
   ASSERT_EQ(mkfifo(At("fifo.smc").c_str(), 0666), 0);
   const std::string d8191 = "d/" + std::string(8189, 'n');
-  for (const std::string path :
-       {"missing.smc", "sub", "fifo.smc", "/dev/null", "", d8191.c_str(), "read-only.smc"}) {
+  for (const std::string path : {"missing.smc", "sub", "fifo.smc", "/dev/null", "NUL", "CON", "",
+                                 d8191.c_str(), "read-only.smc"}) {
     // A path with a '/' is shown as typed, a bare name joined to the working folder.
     const std::string shown = path.find('/') == std::string::npos ? Shown(path) : path;
     const std::string why =

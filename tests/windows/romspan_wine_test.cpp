@@ -122,14 +122,22 @@ TEST_F(RomspanWindowsTest, OpensNamesBeyondAsciiDrivePathsAndPathsPastMaxPath) {
                  WindowsPath(At(deep + "/rom.smc")));
 }
 
-TEST_F(RomspanWindowsTest, KeepsAFileMarkedReadOnlyByAttrib) {
+// A file marked read-only by attrib is left alone; a hidden one stays hidden once replaced.
+TEST_F(RomspanWindowsTest, KeepsAttributes) {
   const Bytes image = MakeRomImage({});
-  ASSERT_TRUE(WriteWholeFile(At("rom.smc"), image));
-  ASSERT_EQ(RunUnderWine({.command = {"cmd", "/c", "attrib", "+r", "rom.smc"}, .directory = dir_}),
-            (Outcome{"", 0}));
+  ASSERT_TRUE(WriteWholeFile(At("rom.smc"), image) && WriteWholeFile(At("hidden.smc"), image));
+  const auto attrib = [this](const std::string& change, const std::string& file) {
+    return RunUnderWine({.command = {"cmd", "/c", "attrib", change, file}, .directory = dir_});
+  };
+  ASSERT_EQ(attrib("+r", "rom.smc"), (Outcome{"", 0}));
+  ASSERT_EQ(attrib("+h", "hidden.smc"), (Outcome{"", 0}));
   EXPECT_EQ(Romspan({"-ExpandROM", "rom.smc", "48_EXHIROM"}),
             JobOutput(Shown("rom.smc"), "48_EXHIROM", {kReadOnly}, 1));
   EXPECT_EQ(ReadWholeFile(At("rom.smc")), image);
+  EXPECT_EQ(Romspan({"-ExpandROM", "hidden.smc", "8"}),
+            JobOutput(Shown("hidden.smc"), "8", {kDone}, 0));
+  const std::string listed = attrib("", "hidden.smc").output;
+  EXPECT_NE(listed.substr(0, listed.find("Z:")).find('H'), std::string::npos) << listed;
 }
 
 }  // namespace
