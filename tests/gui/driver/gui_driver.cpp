@@ -1,8 +1,8 @@
 // Acts on another program's windows in the same Wine session through ordinary Win32 calls and
 // prints what it finds as UTF-8 lines, texts in double quotes. Exit code 0 when every command did
-// what it was asked, 1 otherwise with the reason on standard error. One command from the
-// arguments, or "batch" and one command a line (words separated by tabs) from standard input.
-// Every wait gives up after a minute.
+// what it was asked, 1 otherwise with the reason on standard error; every wait gives up after a
+// minute. One command from the arguments, or "batch" and one command a line (words separated by
+// tabs) from standard input: a whole sequence then costs one start of a Windows program.
 //
 //   wait TITLE | gone TITLE    until a visible top-level window has (no longer has) that title
 //   dump TITLE                 the window, then every child: id, kind, flags, text
@@ -29,7 +29,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-using Words = std::vector<std::wstring>;
 
 std::string Utf8(const std::wstring& text) {
   std::string out(text.size() * 3, '\0');
@@ -37,15 +36,7 @@ std::string Utf8(const std::wstring& text) {
                                  int(out.size()), nullptr, nullptr));
   return out;
 }
-std::wstring Wide(const std::string& text) {
-  std::wstring out(text.size(), L'\0');
-  out.resize(
-      MultiByteToWideChar(CP_UTF8, 0, text.data(), int(text.size()), out.data(), int(out.size())));
-  return out;
-}
-void Print(const std::string& line) {
-  std::printf("%s\n", line.c_str());
-}
+
 [[noreturn]] void Fail(const std::string& why) {
   std::fflush(stdout);
   std::fprintf(stderr, "gui_driver: %s\n", why.c_str());
@@ -56,13 +47,9 @@ void Print(const std::string& line) {
 std::string Quoted(const std::wstring& text) {
   std::string out = "\"";
   for (const char c : Utf8(text)) {
-    const char* escape = c == '\r'   ? "\\r"
-                         : c == '\n' ? "\\n"
-                         : c == '\t' ? "\\t"
-                         : c == '\\' ? "\\\\"
-                         : c == '"'  ? "\\\""
-                                     : nullptr;
-    out += escape ? std::string(escape) : std::string(1, c);
+    const std::string escapes = "\r\n\t\\\"", names = "rnt\\\"";
+    const size_t escape = escapes.find(c);
+    out += escape == std::string::npos ? std::string(1, c) : std::string("\\") + names[escape];
   }
   return out + "\"";
 }
@@ -78,6 +65,12 @@ std::wstring Text(HWND window) {
   std::wstring text(size_t(Send(window, WM_GETTEXTLENGTH)) + 1, L'\0');
   text.resize(size_t(Send(window, WM_GETTEXT, text.size(), LPARAM(text.data()))));
   return text;
+}
+// Read without a message, so that a busy program cannot stall a search.
+std::wstring Title(HWND window) {
+  wchar_t title[256] = {};
+  InternalGetWindowText(window, title, 256);
+  return title;
 }
 std::wstring ClassOf(HWND window) {
   wchar_t name[64] = {};
@@ -105,15 +98,6 @@ std::vector<HWND> TopLevel() {
       LPARAM(&found));
   return found;
 }
-std::string ListTopLevel() {
-  std::string list;
-  for (HWND window : TopLevel()) {
-    wchar_t title[256] = {};
-    InternalGetWindowText(window, title, 256);  // no message: a busy program cannot stall it
-    list += " " + Quoted(title);
-  }
-  return "; top-level windows:" + list;
-}
 
 // Polls `find` until it gives a window or a minute has passed.
 template <typename Find>
@@ -122,18 +106,17 @@ HWND WaitFor(Find find, const std::string& what) {
     if (HWND window = find()) return window;
     std::this_thread::sleep_for(std::chrono::milliseconds(50));
   }
-  Fail(what + ListTopLevel());
+  std::string titles;
+  for (HWND window : TopLevel()) titles += " " + Quoted(Title(window));
+  Fail(what + "; top-level windows:" + titles);
 }
 HWND Titled(const std::wstring& title) {
-  for (HWND window : TopLevel()) {
-    wchar_t text[256] = {};
-    InternalGetWindowText(window, text, 256);
-    if (title == text) return window;
-  }
+  for (HWND window : TopLevel())
+    if (Title(window) == title) return window;
   return nullptr;
 }
 HWND NeedTitled(const std::wstring& title) {
-  return WaitFor([&] { return Titled(title); }, "no window \"" + Utf8(title) + "\"");
+  return WaitFor([&] { return Titled(title); }, "no window " + Quoted(title));
 }
 void WaitGone(HWND window, const std::string& what) {
   WaitFor([window] { return IsWindow(window) ? nullptr : HWND(1); }, what + " did not close");
@@ -141,6 +124,13 @@ void WaitGone(HWND window, const std::string& what) {
 HWND NeedChild(HWND parent, int id) {
   if (HWND child = GetDlgItem(parent, id)) return child;
   Fail("no control " + std::to_string(id) + " in " + Quoted(Text(parent)));
+}
+// A dialog of class #32770 that has child `id`.
+HWND DialogWith(int id) {
+  for (HWND window : TopLevel())
+    if (ClassOf(window) == L"#32770" && GetDlgItem(window, id) && IsWindowEnabled(window))
+      return window;
+  return nullptr;
 }
 
 std::string Flags(std::initializer_list<std::pair<LONG, const char*>> flags) {
@@ -152,82 +142,64 @@ std::string Flags(std::initializer_list<std::pair<LONG, const char*>> flags) {
 
 // One line for the window, then one per child.
 void Dump(HWND dialog) {
-  const LONG style = GetWindowLongW(dialog, GWL_STYLE),
-             extended = GetWindowLongW(dialog, GWL_EXSTYLE);
-  Print("window\t" + Utf8(ClassOf(dialog)) + "\t" +
-        Flags({{style & WS_POPUP, "popup"},
-               {(style & WS_CAPTION) == WS_CAPTION, "caption"},
-               {style & WS_SYSMENU, "sysmenu"},
-               {style & WS_MINIMIZEBOX, "minimizebox"},
-               {style & WS_DISABLED, "disabled"},
-               {IsIconic(dialog), "minimized"},
-               {extended & WS_EX_APPWINDOW, "appwindow"},
-               {extended & WS_EX_DLGMODALFRAME, "modalframe"}}) +
-        "\towner " + Owner(dialog) + "\t" + Quoted(Text(dialog)));
+  const LONG style = GetWindowLongW(dialog, GWL_STYLE);
+  const LONG extended = GetWindowLongW(dialog, GWL_EXSTYLE);
+  std::printf("window\t%s\t%s\towner %s\t%s\n", Utf8(ClassOf(dialog)).c_str(),
+              Flags({{style & WS_POPUP, "popup"},
+                     {(style & WS_CAPTION) == WS_CAPTION, "caption"},
+                     {style & WS_SYSMENU, "sysmenu"},
+                     {style & WS_MINIMIZEBOX, "minimizebox"},
+                     {style & WS_DISABLED, "disabled"},
+                     {style & WS_MINIMIZE, "minimized"},
+                     {extended & WS_EX_APPWINDOW, "appwindow"},
+                     {extended & WS_EX_DLGMODALFRAME, "modalframe"}})
+                  .c_str(),
+              Owner(dialog).c_str(), Quoted(Text(dialog)).c_str());
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
   GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
+  const char* buttons[] = {"pushbutton", "", "", "", "", "", "", "groupbox", "", "autoradiobutton"};
+  const char* statics[] = {"static-left", "static-centre"};
   for (HWND child : Children(dialog)) {
-    const LONG type = GetWindowLongW(child, GWL_STYLE);
-    const bool button = ClassOf(child) == L"Button";
-    const char* buttons[] = {"pushbutton",  "defpushbutton",  "checkbox",   "autocheckbox",
-                             "radiobutton", "3state",         "auto3state", "groupbox",
-                             "userbutton",  "autoradiobutton"};
-    const char* statics[] = {"static-left", "static-centre", "static-right", "static-icon"};
-    const std::string kind = button && (type & BS_TYPEMASK) <= 9 ? buttons[type & BS_TYPEMASK]
-                             : ClassOf(child) == L"Static" && (type & SS_TYPEMASK) <= 3
-                                 ? statics[type & SS_TYPEMASK]
-                                 : Utf8(ClassOf(child));
-    const bool radio = kind.ends_with("radiobutton") || kind.ends_with("checkbox");
-    Print(std::to_string(WORD(GetDlgCtrlID(child))) + "\t" + kind + "\t" +
-          Flags({{type & WS_GROUP, "group"},
-                 {type & WS_TABSTOP, "tabstop"},
-                 {type & WS_DISABLED, "disabled"},
-                 {radio && Send(child, BM_GETCHECK) == BST_CHECKED, "checked"},
-                 {child == info.hwndFocus, "focus"}}) +
-          "\t" + Quoted(Text(child)));
+    const LONG type = GetWindowLongW(child, GWL_STYLE), button = type & BS_TYPEMASK;
+    const bool is_button = ClassOf(child) == L"Button", is_static = ClassOf(child) == L"Static";
+    const std::string kind = is_button && button <= 9 && *buttons[button] ? buttons[button]
+                             : is_static && (type & SS_TYPEMASK) <= 1 ? statics[type & SS_TYPEMASK]
+                                                                      : Utf8(ClassOf(child));
+    std::printf("%d\t%s\t%s\t%s\n", WORD(GetDlgCtrlID(child)), kind.c_str(),
+                Flags({{type & WS_GROUP, "group"},
+                       {type & WS_TABSTOP, "tabstop"},
+                       {type & WS_DISABLED, "disabled"},
+                       {button == 9 && is_button && Send(child, BM_GETCHECK), "checked"},
+                       {child == info.hwndFocus, "focus"}})
+                    .c_str(),
+                Quoted(Text(child)).c_str());
   }
 }
 
-// The open-file dialog, by its file-name box (cmb13 or, in the older layout, edt1) and cmb1.
+// The open-file dialog, by its file-name box (cmb13, or edt1 in the older layout) and cmb1.
 HWND Chooser() {
-  return WaitFor(
-      [] {
-        for (HWND window : TopLevel())
-          if (ClassOf(window) == L"#32770" &&
-              (GetDlgItem(window, 0x47C) || GetDlgItem(window, 0x480)) && GetDlgItem(window, 0x470))
-            return window;
-        return HWND(nullptr);
-      },
-      "no open-file dialog");
+  return WaitFor([] { return DialogWith(0x470); }, "no open-file dialog");
 }
 HWND NameBox(HWND chooser) {
   HWND combo = GetDlgItem(chooser, 0x47C);
-  return combo ? combo : GetDlgItem(chooser, 0x480);
+  return combo ? combo : NeedChild(chooser, 0x480);
 }
 
-// Message boxes hold their text in static control 0xFFFF.
+// A message box holds its text in static control 0xFFFF; it is closed with its first button.
 void ReadAndCloseMessage() {
-  HWND box = WaitFor(
-      [] {
-        for (HWND window : TopLevel())
-          if (ClassOf(window) == L"#32770" && GetDlgItem(window, 0xFFFF) && IsWindowEnabled(window))
-            return window;
-        return HWND(nullptr);
-      },
-      "no message box appeared");
-  Print("owner\t" + Owner(box) + "\ntitle\t" + Quoted(Text(box)) + "\ntext\t" +
-        Quoted(Text(GetDlgItem(box, 0xFFFF))));
-  std::string buttons;
+  HWND box = WaitFor([] { return DialogWith(0xFFFF); }, "no message box appeared");
+  std::printf("owner\t%s\ntitle\t%s\ntext\t%s\nbuttons\t", Owner(box).c_str(),
+              Quoted(Text(box)).c_str(), Quoted(Text(GetDlgItem(box, 0xFFFF))).c_str());
   HWND first = nullptr;
   for (HWND child : Children(box)) {
-    const LONG type = GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK;
-    if (ClassOf(child) == L"Button" && IsWindowVisible(child) && type <= BS_DEFPUSHBUTTON) {
-      buttons += (first ? " " : "") + Quoted(Text(child));
+    if (ClassOf(child) == L"Button" && IsWindowVisible(child) &&
+        (GetWindowLongW(child, GWL_STYLE) & BS_TYPEMASK) <= BS_DEFPUSHBUTTON) {
+      std::printf(first ? " %s" : "%s", Quoted(Text(child)).c_str());
       first = first ? first : child;
     }
   }
-  Print("buttons\t" + buttons);
+  std::printf("\n");
   if (!first) Fail("the message box has no button");
   PostMessageW(first, BM_CLICK, 0, 0);
   WaitGone(box, "the message box");
@@ -249,7 +221,7 @@ void WaitIdle(HWND window) {
       Quoted(Text(window)) + " is not idle");
 }
 
-// The close box, asked of the window itself along the middle of its caption.
+// The middle of the close box, asked of the window itself along the middle of its caption.
 POINT CloseBox(HWND window) {
   RECT rect;
   GetWindowRect(window, &rect);
@@ -263,13 +235,14 @@ POINT CloseBox(HWND window) {
   Fail("no close box in " + Quoted(Text(window)));
 }
 
-void RunCommand(const Words& words) {
-  const std::wstring command = words.empty() ? L"" : words[0];
+void RunCommand(const std::vector<std::wstring>& words) {
   const auto word = [&](size_t i) -> const std::wstring& {
-    if (words.size() <= i) Fail("too few arguments for " + Utf8(command));
+    if (words.size() <= i) Fail("too few words for " + Utf8(words.empty() ? L"" : words[0]));
     return words[i];
   };
-  const auto id = [&](size_t i) { return _wtoi(word(i).c_str()); };
+  const std::wstring& command = word(0);
+  const auto number = [&] { return _wtoi(word(words.size() > 2 ? 2 : 1).c_str()); };
+  RECT r;
   if (command == L"wait") {
     NeedTitled(word(1));
   } else if (command == L"gone") {
@@ -277,28 +250,25 @@ void RunCommand(const Words& words) {
   } else if (command == L"dump") {
     Dump(NeedTitled(word(1)));
   } else if (command == L"click") {
-    PostMessageW(NeedChild(NeedTitled(word(1)), id(2)), BM_CLICK, 0, 0);
+    PostMessageW(NeedChild(NeedTitled(word(1)), number()), BM_CLICK, 0, 0);
   } else if (command == L"close") {
     PostMessageW(NeedTitled(word(1)), WM_SYSCOMMAND, SC_CLOSE, 0);
-  } else if (command == L"rect") {
-    RECT r;
-    GetWindowRect(NeedTitled(word(1)), &r);
+  } else if (command == L"rect" && GetWindowRect(NeedTitled(word(1)), &r)) {
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-  } else if (command == L"centre") {
-    HWND window = NeedTitled(word(1));
-    RECT r;
-    if (word(2) != L"close") GetWindowRect(NeedChild(window, id(2)), &r);
-    const POINT point = word(2) == L"close" ? CloseBox(window)
-                                            : POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  } else if (command == L"centre" && word(2) == L"close") {
+    const POINT point = CloseBox(NeedTitled(word(1)));
     std::printf("%ld %ld\n", point.x, point.y);
+  } else if (command == L"centre" && GetWindowRect(NeedChild(NeedTitled(word(1)), number()), &r)) {
+    std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
   } else if (command == L"chooser") {
     HWND chooser = Chooser(), types = GetDlgItem(chooser, 0x470);
-    Print("owner\t" + Owner(chooser) + "\ncaption\t" + Quoted(Text(chooser)) + "\nname\t" +
-          Quoted(Text(NameBox(chooser))));
+    std::printf("owner\t%s\ncaption\t%s\nname\t%s\n", Owner(chooser).c_str(),
+                Quoted(Text(chooser)).c_str(), Quoted(Text(NameBox(chooser))).c_str());
     for (LRESULT i = 0; i < Send(types, CB_GETCOUNT); ++i) {
       std::wstring item(size_t(Send(types, CB_GETLBTEXTLEN, i)) + 1, L'\0');
       item.resize(size_t(Send(types, CB_GETLBTEXT, i, LPARAM(item.data()))));
-      Print("filter\t" + Quoted(item) + (i == Send(types, CB_GETCURSEL) ? "\tselected" : ""));
+      std::printf("filter\t%s%s\n", Quoted(item).c_str(),
+                  i == Send(types, CB_GETCURSEL) ? "\tselected" : "");
     }
   } else if (command == L"choose" || command == L"accept") {
     HWND chooser = Chooser();
@@ -309,18 +279,18 @@ void RunCommand(const Words& words) {
     PostMessageW(NeedChild(chooser, IDCANCEL), BM_CLICK, 0, 0);
     WaitGone(chooser, "the open-file dialog");
   } else if (command == L"messages") {
-    for (int i = 0; i < id(1); ++i) ReadAndCloseMessage();
+    for (int i = 0; i < number(); ++i) ReadAndCloseMessage();
   } else if (command == L"idle") {
     WaitIdle(NeedTitled(word(1)));
   } else if (command == L"hold") {
     HANDLE file = CreateFileW(word(1).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) Fail("cannot open " + Utf8(word(1)));
-    Print("held");
+    std::printf("held\n");
     std::fflush(stdout);
-    Sleep(DWORD(id(2) * 1000));
+    Sleep(DWORD(number() * 1000));
     CloseHandle(file);
   } else {
-    Fail("unknown command \"" + Utf8(command) + "\"");
+    Fail("unknown command " + Quoted(command));
   }
 }
 
@@ -329,24 +299,22 @@ void RunCommand(const Words& words) {
 int wmain(int argc, wchar_t** argv) {
   // Lines end in "\n" alone, as the scripts that read them expect.
   _setmode(_fileno(stdout), _O_BINARY);
-  _setmode(_fileno(stdin), _O_BINARY);
   if (argc != 2 || std::wstring(argv[1]) != L"batch") {
-    RunCommand(Words(argv + 1, argv + argc));
+    RunCommand(std::vector<std::wstring>(argv + 1, argv + argc));
     return 0;
   }
-  // A whole sequence of steps then costs one start of a Windows program instead of one each.
   char line[8192];
   while (std::fgets(line, sizeof line, stdin)) {
-    std::string text = line;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    Words words;
-    for (size_t from = 0; !text.empty();) {
-      const size_t tab = text.find('\t', from);
-      words.push_back(Wide(text.substr(from, tab - from)));
-      if (tab == std::string::npos) break;
-      from = tab + 1;
-    }
-    if (!words.empty()) RunCommand(words);
+    wchar_t wide[8192];
+    const int length = MultiByteToWideChar(CP_UTF8, 0, line, -1, wide, 8192) - 1;
+    std::vector<std::wstring> words(1);
+    for (int i = 0; i < length && wide[i] != L'\n' && wide[i] != L'\r'; ++i)
+      if (wide[i] == L'\t') {
+        words.emplace_back();
+      } else {
+        words.back().push_back(wide[i]);
+      }
+    if (!words[0].empty()) RunCommand(words);
     std::fflush(stdout);
   }
   return 0;
