@@ -18,5 +18,5 @@ struct NotifyCapture {
 };
 void CaptureNotifications(NotifyCapture* capture);
 
-// Reports a catalogue entry; kCannotOpen takes the ROM path as its text.
+// Reports a catalogue entry; an entry without a text of its own takes the ROM path.
 void Notify(WindowHandle owner, Message message);

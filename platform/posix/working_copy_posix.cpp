@@ -88,8 +88,8 @@ bool NameWorkingCopy(const char* target) {
 bool SyncDirectoryOf(const char* path) {
   const char* slash = std::strrchr(path, '/');
   char directory[PATH_MAX];
-  const int written = std::snprintf(directory, sizeof(directory), "%.*s/",
-                                    static_cast<int>(slash - path), path);
+  const int written =
+      std::snprintf(directory, sizeof(directory), "%.*s/", static_cast<int>(slash - path), path);
   if (written <= 0 || static_cast<size_t>(written) >= sizeof(directory)) return false;
   const int fd = open(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0) return false;
@@ -110,13 +110,10 @@ FILE* OpenFileExclusiveUtf8(const char* path, bool* in_use) {
   struct stat named;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     *in_use = errno == EWOULDBLOCK;
-  } else if (fstat(fd, &held) != 0 || stat(path, &named) != 0) {
-    *in_use = false;
-  } else if (held.st_dev != named.st_dev || held.st_ino != named.st_ino) {
+  } else if (fstat(fd, &held) == 0 && stat(path, &named) == 0) {
+    if (held.st_dev == named.st_dev && held.st_ino == named.st_ino) return stream;
     // Another run put its result under the name while this one waited for the lock.
     *in_use = true;
-  } else {
-    return stream;
   }
   std::fclose(stream);
   return nullptr;

@@ -42,10 +42,11 @@ FILE* StreamFromHandle(HANDLE handle, const char* mode) {
   return stream;
 }
 
-HANDLE CreateCopyNamed(const wchar_t* directory_end, const wchar_t* name, DWORD attempt) {
+// `name` points at the file name inside replaced_path; the copy goes beside it.
+HANDLE CreateCopyNamed(const wchar_t* name, DWORD attempt) {
   const DWORD tag = (GetTickCount() ^ (GetCurrentProcessId() << 8) ^ (attempt * 0x9E3779B9u));
   std::swprintf(working_copy_path, kPathUnits, L"%.*ls.%ls.romspan-%06lx",
-                static_cast<int>(directory_end - replaced_path), replaced_path, name,
+                static_cast<int>(name - replaced_path), replaced_path, name,
                 static_cast<unsigned long>(tag & 0xFFFFFF));
   return CreateFileW(working_copy_path, GENERIC_READ | GENERIC_WRITE,
                      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
@@ -75,8 +76,8 @@ bool ReplaceRom() {
 
 // Flushing the replaced file commits the file system's record of the new name with it.
 bool FlushReplacedFile() {
-  const HANDLE handle = CreateFileW(replaced_path, GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE handle = CreateFileW(replaced_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return false;
   const bool flushed = FlushFileBuffers(handle) != 0;
   CloseHandle(handle);
@@ -127,7 +128,7 @@ FILE* CreateWorkingCopyUtf8(const char* path) {
   if (!handler_installed) handler_installed = SetConsoleCtrlHandler(RemoveWorkingCopyOnStop, TRUE);
   HANDLE handle = INVALID_HANDLE_VALUE;
   for (DWORD attempt = 0; attempt < 16 && handle == INVALID_HANDLE_VALUE; ++attempt) {
-    handle = CreateCopyNamed(name, name, attempt);
+    handle = CreateCopyNamed(name, attempt);
     if (handle == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) return nullptr;
   }
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
