@@ -13,7 +13,6 @@ struct CommonDialogCalls {
   DWORD(WINAPI* comm_dlg_extended_error)();
 };
 
-// Tests put their own calls here, with looked_up set.
 extern CommonDialogCalls common_dialog_calls;
 
 // GetOpenFileNameW or GetOpenFileNameA on the same record, by the wide-API mode; FALSE when

@@ -17,13 +17,17 @@ namespace {
 
 void* core = nullptr;
 
-// The core's function `name`, or a message and null.
-template <typename Function = void (*)()>
-Function Call(const char* name) {
-  void* symbol = core != nullptr ? dlsym(core, name) : nullptr;
-  if (symbol == nullptr) std::printf("front end: the core lacks %s\n", name);
-  return reinterpret_cast<Function>(symbol);
+// The core's function of that name, typed as libretro.h declares it; a core without it ends the
+// run.
+void* Symbol(const char* name) {
+  void* symbol = dlsym(core, name);
+  if (symbol == nullptr) {
+    std::printf("front end: the core lacks %s\n", name);
+    std::exit(1);
+  }
+  return symbol;
 }
+#define CORE(function) reinterpret_cast<decltype(&function)>(Symbol(#function))
 
 void Log(retro_log_level, const char* format, ...) {
   char line[1024];
@@ -52,45 +56,30 @@ bool Environment(unsigned command, void* data) {
 
 // Runs the image and leaves its work RAM in `wram`; false when the core refused or crashed early.
 bool RunImage(const Bytes& image, unsigned frames, Bytes& wram) {
-  const auto set_environment = Call<void (*)(retro_environment_t)>("retro_set_environment");
-  const auto set_video = Call<void (*)(retro_video_refresh_t)>("retro_set_video_refresh");
-  const auto set_audio = Call<void (*)(retro_audio_sample_t)>("retro_set_audio_sample");
-  const auto set_audio_batch =
-      Call<void (*)(retro_audio_sample_batch_t)>("retro_set_audio_sample_batch");
-  const auto set_input_poll = Call<void (*)(retro_input_poll_t)>("retro_set_input_poll");
-  const auto set_input_state = Call<void (*)(retro_input_state_t)>("retro_set_input_state");
-  const auto init = Call("retro_init"), run = Call("retro_run"), deinit = Call("retro_deinit");
-  const auto get_av_info = Call<void (*)(retro_system_av_info*)>("retro_get_system_av_info");
-  const auto load_game = Call<bool (*)(const retro_game_info*)>("retro_load_game");
-  const auto unload_game = Call("retro_unload_game");
-  const auto memory_data = Call<void* (*)(unsigned)>("retro_get_memory_data");
-  const auto memory_size = Call<size_t (*)(unsigned)>("retro_get_memory_size");
-  if (!set_environment || !set_video || !set_audio || !set_audio_batch || !set_input_poll ||
-      !set_input_state || !init || !run || !deinit || !get_av_info || !load_game || !unload_game ||
-      !memory_data || !memory_size)
-    return false;
-  set_environment(Environment);
-  init();
+  CORE(retro_set_environment)(Environment);
+  CORE(retro_init)();
   // Every callback is set: the core calls the audio batch one without checking it.
-  set_video([](const void*, unsigned, unsigned, size_t) {});
-  set_audio([](int16_t, int16_t) {});
-  set_audio_batch([](const int16_t*, size_t frames) { return frames; });
-  set_input_poll([] {});
-  set_input_state([](unsigned, unsigned, unsigned, unsigned) -> int16_t { return 0; });
+  CORE(retro_set_video_refresh)([](const void*, unsigned, unsigned, size_t) {});
+  CORE(retro_set_audio_sample)([](int16_t, int16_t) {});
+  CORE(retro_set_audio_sample_batch)([](const int16_t*, size_t frames) { return frames; });
+  CORE(retro_set_input_poll)([] {});
+  CORE(retro_set_input_state)([](unsigned, unsigned, unsigned, unsigned) -> int16_t { return 0; });
   const retro_game_info game = {nullptr, image.data(), image.size(), nullptr};
-  const bool loaded = load_game(&game);
+  const bool loaded = CORE(retro_load_game)(&game);
   if (loaded) {
     retro_system_av_info av{};
-    get_av_info(&av);
-    for (unsigned frame = 0; frame < frames; ++frame) run();
-    const auto* ram = static_cast<const uint8_t*>(memory_data(RETRO_MEMORY_SYSTEM_RAM));
-    if (ram != nullptr) wram.assign(ram, ram + memory_size(RETRO_MEMORY_SYSTEM_RAM));
+    CORE(retro_get_system_av_info)(&av);
+    for (unsigned frame = 0; frame < frames; ++frame) CORE(retro_run)();
+    const auto* ram =
+        static_cast<const uint8_t*>(CORE(retro_get_memory_data)(RETRO_MEMORY_SYSTEM_RAM));
+    if (ram != nullptr)
+      wram.assign(ram, ram + CORE(retro_get_memory_size)(RETRO_MEMORY_SYSTEM_RAM));
     std::printf("front end: ran %u frames; work RAM %zu bytes\n", frames, wram.size());
-    unload_game();
+    CORE(retro_unload_game)();
   } else {
     std::printf("front end: the core did not load the image\n");
   }
-  deinit();
+  CORE(retro_deinit)();
   return loaded && !wram.empty();
 }
 
@@ -110,7 +99,10 @@ int main(int argc, char** argv) {
     return 2;
   }
   core = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
-  if (core == nullptr) std::printf("front end: %s\n", dlerror());
+  if (core == nullptr) {
+    std::printf("front end: %s\n", dlerror());
+    return 1;
+  }
   Bytes wram;
   const bool ran =
       RunImage(ReadWholeFile(argv[2]), unsigned(std::strtoul(argv[3], nullptr, 10)), wram);

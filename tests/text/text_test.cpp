@@ -2,9 +2,6 @@
 // four static conversion buffers in both UTF-8 modes, the stand-in code page converters and the
 // arguments text of a process command line.
 #include <gtest/gtest.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 #include <array>
 #include <cstdlib>
@@ -120,34 +117,20 @@ TEST_P(Text, IllFormedTextIsDroppedOrReplaced) {
   }
 }
 
-// A heap block holds at least `capacity` units and less than 1024 more; glibc alone can tell.
-template <typename Unit>
-bool HoldsAbout(Unit* block, uint32_t capacity) {
-  if (capacity == 0) return true;
-#ifdef __GLIBC__
-  const size_t units = malloc_usable_size(block) / sizeof(Unit);
-  return units >= capacity && units < capacity + 1024;
-#else
-  return block != nullptr;
-#endif
-}
-
-// Rows: decoded units, encoded bytes, allow_static, heap capacity (0: the static buffer). The
-// decoder keeps room for a surrogate pair and the terminator, the encoder for four bytes and it.
-TEST_P(Text, CodecGrowsInStepsOf1024AndFreesTheStaticBufferOnMove) {
-  const uint32_t rows[][4] = {{4093, 4091, 1, 0},    {4094, 4092, 1, 5120}, {5117, 5115, 1, 5120},
-                              {5118, 5116, 1, 6144}, {0, 0, 0, 1024},       {1021, 1019, 0, 1024},
-                              {1022, 1020, 0, 2048}};
-  for (const auto& [units, bytes, allow_static, capacity] : rows) {
+// Rows: decoded units, encoded bytes, allow_static. The decoder keeps room for a surrogate pair
+// and the terminator, the encoder for four bytes and it: text that outgrows the static buffer
+// moves to the heap and frees it.
+TEST_P(Text, CodecMovesLongTextToTheHeap) {
+  const uint32_t rows[][3] = {{4093, 4091, 1}, {4094, 4092, 1}, {5118, 5116, 1}, {1022, 1020, 0}};
+  for (const auto& [units, bytes, allow_static] : rows) {
+    const bool in_static = allow_static && units < 4094;
     WideChar* wide = DecodeUtf8(std::string(units, 'a').c_str(), allow_static, nullptr);
     EXPECT_EQ(WideString(wide), WideString(units, 'a'));
-    EXPECT_EQ(wide_buffer_in_use, capacity == 0) << units;
-    EXPECT_TRUE(HoldsAbout(wide, capacity)) << units;
+    EXPECT_EQ(wide_buffer_in_use, in_static) << units;
     ReleaseWide(wide);
     char* text = EncodeUtf8(WideString(bytes, 'a').c_str(), allow_static, nullptr);
     EXPECT_EQ(std::string(text), std::string(bytes, 'a'));
-    EXPECT_EQ(utf8_buffer_in_use, capacity == 0) << bytes;
-    EXPECT_TRUE(HoldsAbout(text, capacity)) << bytes;
+    EXPECT_EQ(utf8_buffer_in_use, in_static) << bytes;
     ReleaseNarrow(text);
   }
 }

@@ -7,7 +7,6 @@ Run by CTest with ROMSPAN_WEB_DIR (the built page), ROMSPAN_PROGRAM (native roms
 ROMSPAN_MAKE_ROM (make_sample_rom) and ROMSPAN_SOURCE_DIR set."""
 import base64
 import itertools
-import json
 import os
 import re
 import shutil
@@ -28,7 +27,6 @@ WEB = Path(os.environ["ROMSPAN_WEB_DIR"])
 ROMSPAN = os.environ["ROMSPAN_PROGRAM"]
 MAKE_ROM = os.environ["ROMSPAN_MAKE_ROM"]
 SOURCE = Path(os.environ["ROMSPAN_SOURCE_DIR"])
-PAGE_FILES = {"index.html", "page.css", "page.js", "romspan.js"}
 
 # File name (the download keeps it), make_sample_rom's size and kind, size name, and how the
 # target is chosen and the file given: "pick" (click, file input), "drop" (click, dropped on the
@@ -95,7 +93,6 @@ class PageTest(unittest.TestCase):
         for argument in ("--headless=new", "--no-sandbox", "--disable-dev-shm-usage",
                          "--window-size=1000,1200"):
             options.add_argument(argument)
-        options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
         options.add_experimental_option("prefs", {"download.default_directory":
                                                   str(self.downloads)})
         self.browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"),
@@ -197,17 +194,6 @@ class PageTest(unittest.TestCase):
                         "captureBeyondViewport": True, "clip": {**size, "scale": 1}})
                     (SOURCE / "docs" / "web-page.png").write_bytes(base64.b64decode(shot["data"]))
 
-        # The page asked for nothing but its own files and the module embedded in romspan.js.
-        for entry in self.browser.get_log("performance"):
-            message = json.loads(entry["message"])["message"]
-            if message["method"] != "Network.requestWillBeSent":
-                continue
-            url = message["params"]["request"]["url"]
-            if url.startswith(("data:application/octet-stream;base64,", "blob:")):
-                continue
-            self.assertTrue(url.startswith(WEB.as_uri() + "/"), url)
-            self.assertIn(url.rsplit("/", 1)[1], PAGE_FILES)
-
     def test_facts_and_targets_match_info(self):
         for name, arguments in [("lorom.sfc", "0x100000 lo"), ("hirom.sfc", "0x400000 hi"),
                                 ("sa1.sfc", "0x100000 sa1"), ("no_header.smc", "0x80000 none-copier")]:
@@ -261,18 +247,14 @@ class PageTest(unittest.TestCase):
                     ("radio", "checkbox", "button")]
         self.assertEqual(len(controls), 22 + 1 + 2)  # targets, check box, Expand and file
         self.assertTrue(all(node.get("name", {}).get("value") for node in controls))
+        # "Also fix the checksum" is remembered across visits.
+        for wanted in (True, False):
+            self.element("#fix-checksum").click()
+            self.browser.refresh()
+            self.assertEqual(self.element("#fix-checksum").is_selected(), wanted)
         server.shutdown()
         self.assertEqual(sorted(set(RecordingHandler.requested)),
                          ["/", "/page.css", "/page.js", "/romspan.js"])
-
-    def test_check_box_is_remembered(self):
-        box = self.element("#fix-checksum")
-        self.assertFalse(box.is_selected())
-        for wanted in (True, False):
-            box.click()
-            self.browser.refresh()
-            box = self.element("#fix-checksum")
-            self.assertEqual(box.is_selected(), wanted)
 
 
 if __name__ == "__main__":

@@ -9,9 +9,9 @@
 //   click TITLE ID             posts a click to child ID (a modal box it opens cannot block us)
 //   close TITLE                posts the system menu's Close
 //   rect TITLE                 the window's screen rectangle: left top width height
-//   centre TITLE ID|close      the screen point at the middle of child ID or of the close box
+//   centre TITLE ID            the screen point at the middle of child ID
 //   chooser                    the open-file dialog: owner, caption, proposed name, filters
-//   choose TEXT | accept       opens TEXT, or what the open-file dialog proposes
+//   choose TEXT                opens TEXT in the open-file dialog
 //   cancel                     cancels the open-file dialog and waits until it has gone
 //   messages COUNT             reads COUNT message boxes in turn, closing each with its button
 //   idle TITLE                 the window is enabled and owns nothing, and stays so a while
@@ -221,20 +221,6 @@ void WaitIdle(HWND window) {
       Quoted(Text(window)) + " is not idle");
 }
 
-// The middle of the close box, asked of the window itself along the middle of its caption.
-POINT CloseBox(HWND window) {
-  RECT rect;
-  GetWindowRect(window, &rect);
-  const int y = rect.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
-  int right = -1;
-  for (int x = rect.right - 1; x > rect.left; --x) {
-    const bool close = Send(window, WM_NCHITTEST, 0, MAKELPARAM(x, y)) == HTCLOSE;
-    if (close && right < 0) right = x;
-    if (!close && right >= 0) return {(x + 1 + right) / 2, y};
-  }
-  Fail("no close box in " + Quoted(Text(window)));
-}
-
 void RunCommand(const std::vector<std::wstring>& words) {
   const auto word = [&](size_t i) -> const std::wstring& {
     if (words.size() <= i) Fail("too few words for " + Utf8(words.empty() ? L"" : words[0]));
@@ -255,9 +241,6 @@ void RunCommand(const std::vector<std::wstring>& words) {
     PostMessageW(NeedTitled(word(1)), WM_SYSCOMMAND, SC_CLOSE, 0);
   } else if (command == L"rect" && GetWindowRect(NeedTitled(word(1)), &r)) {
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
-  } else if (command == L"centre" && word(2) == L"close") {
-    const POINT point = CloseBox(NeedTitled(word(1)));
-    std::printf("%ld %ld\n", point.x, point.y);
   } else if (command == L"centre" && GetWindowRect(NeedChild(NeedTitled(word(1)), number()), &r)) {
     std::printf("%ld %ld\n", (r.left + r.right) / 2, (r.top + r.bottom) / 2);
   } else if (command == L"chooser") {
@@ -270,9 +253,9 @@ void RunCommand(const std::vector<std::wstring>& words) {
       std::printf("filter\t%s%s\n", Quoted(item).c_str(),
                   i == Send(types, CB_GETCURSEL) ? "\tselected" : "");
     }
-  } else if (command == L"choose" || command == L"accept") {
+  } else if (command == L"choose") {
     HWND chooser = Chooser();
-    if (command == L"choose") Send(NameBox(chooser), WM_SETTEXT, 0, LPARAM(word(1).c_str()));
+    Send(NameBox(chooser), WM_SETTEXT, 0, LPARAM(word(1).c_str()));
     PostMessageW(NeedChild(chooser, IDOK), BM_CLICK, 0, 0);
   } else if (command == L"cancel") {
     HWND chooser = Chooser();
