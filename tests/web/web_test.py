@@ -41,7 +41,7 @@ EXPANSIONS = [
     ("exlorom_2.sfc", "0x80000 lo", "64_EXLOROM_2", "pick"),
     ("exlorom_3.smc", "0x100000 lo-copier", "64_EXLOROM_3", "pick"),
     ("sa1.sfc", "0x100000 sa1", "48_EXPCHIP", "pick"),
-    ("plain_no_header.sfc", "0x80000 none", "8", "pick"),
+    ("plain_no_header.smc", "0x80000 none-copier", "8", "pick"),
     ("no_header.sfc", "0x80000 none", "48_EXHIROM", "pick"),
     ("hirom_exlorom.sfc", "0x100000 hi", "48_EXLOROM_1", "pick"),
 ]
@@ -163,7 +163,7 @@ class PageTest(unittest.TestCase):
         path.unlink()
         return content
 
-    def test_expansions_match_the_command_line(self):
+    def test_expansions_and_facts_match_the_command_line(self):
         for (name, arguments, size_name, how), fix in itertools.product(EXPANSIONS,
                                                                        (False, True)):
             with self.subTest(name=name, size=size_name, fix=fix):
@@ -178,6 +178,17 @@ class PageTest(unittest.TestCase):
                     self.element("#fix-checksum").click()
                 self.choose(size_name, how)
                 self.give_file(source, how)
+                info = subprocess.run([ROMSPAN, "-Info", str(source)], capture_output=True,
+                                      text=True, check=True).stdout
+                facts = dict(line.split(": ", 1) for line in info.splitlines())
+                self.assertEqual(self.run_js("""return [...document.querySelectorAll(
+                    '#rom-facts tr')].map(row => [...row.cells].map(cell => cell.textContent))"""),
+                                 [[fact, facts[fact]] for fact in SHOWN_FACTS if fact in facts])
+                targets = self.run_js("""return [...document.querySelectorAll(
+                    'input[name=target]')].map(radio => [radio.value, radio.disabled,
+                    radio.closest('label').querySelector('.verdict')?.textContent ?? 'expands'])""")
+                self.assertEqual(targets, [[size, facts["Target " + size].startswith("refused"),
+                                            facts["Target " + size]] for size, _, _ in targets])
                 self.assertEqual(self.expand(size_name, how), native_notes)
                 self.assertEqual(self.element("#status").get_attribute("class"),
                                  "succeeded" if succeeded else "failed")
@@ -193,24 +204,6 @@ class PageTest(unittest.TestCase):
                     shot = self.browser.execute_cdp_cmd("Page.captureScreenshot", {
                         "captureBeyondViewport": True, "clip": {**size, "scale": 1}})
                     (SOURCE / "docs" / "web-page.png").write_bytes(base64.b64decode(shot["data"]))
-
-    def test_facts_and_targets_match_info(self):
-        for name, arguments in [("lorom.sfc", "0x100000 lo"), ("hirom.sfc", "0x400000 hi"),
-                                ("sa1.sfc", "0x100000 sa1"), ("no_header.smc", "0x80000 none-copier")]:
-            with self.subTest(name=name):
-                source = self.make_rom(name, arguments)
-                info = subprocess.run([ROMSPAN, "-Info", str(source)], capture_output=True,
-                                      text=True, check=True).stdout
-                facts = dict(line.split(": ", 1) for line in info.splitlines())
-                self.give_file(source, "pick")
-                self.assertEqual(self.run_js("""return [...document.querySelectorAll(
-                    '#rom-facts tr')].map(row => [...row.cells].map(cell => cell.textContent))"""),
-                                 [[fact, facts[fact]] for fact in SHOWN_FACTS if fact in facts])
-                targets = self.run_js("""return [...document.querySelectorAll(
-                    'input[name=target]')].map(radio => [radio.value, radio.disabled,
-                    radio.closest('label').querySelector('.verdict')?.textContent ?? 'expands'])""")
-                self.assertEqual(targets, [[size, facts["Target " + size].startswith("refused"),
-                                            facts["Target " + size]] for size, _, _ in targets])
 
         # The page fits a phone, the longest refusal reasons and the facts table included.
         self.browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
