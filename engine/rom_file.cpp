@@ -80,10 +80,6 @@ void CloseRomFile() {
   rom_file = nullptr;
 }
 
-bool RomFileIsOpen() {
-  return rom_file != nullptr;
-}
-
 bool RomFileInUse() {
   return rom_in_use;
 }

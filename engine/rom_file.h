@@ -27,7 +27,6 @@ enum class RomAccess {
 bool OpenRomFile(const char* path, RomAccess access);
 // Closes the ROM file, discarding an uncommitted working copy.
 void CloseRomFile();
-bool RomFileIsOpen();
 // Whether the last open for update failed because another run or program holds the file.
 bool RomFileInUse();
 
