@@ -74,7 +74,11 @@ bool OpenRomFile(const char* path, RomAccess access) {
 
 void CloseRomFile() {
   if (working_copy != nullptr) DiscardWorkingCopy(working_copy);
-  if (original_file != nullptr) std::fclose(original_file);
+  if (rom_access == RomAccess::kUpdate) {
+    CloseExclusiveFile(original_file);
+  } else if (original_file != nullptr) {
+    std::fclose(original_file);
+  }
   working_copy = nullptr;
   original_file = nullptr;
   rom_file = nullptr;
@@ -97,7 +101,8 @@ bool CommitRomFile() {
   FILE* copy = working_copy;
   working_copy = nullptr;
   rom_file = nullptr;
-  const bool replaced = ReplaceWithWorkingCopyUtf8(copy, &original_file, original_path);
+  const bool replaced =
+      ReplaceWithWorkingCopyUtf8(copy, &original_file, original_path, &rom_in_use);
   rom_file = original_file;
   return replaced;
 }

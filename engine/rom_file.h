@@ -27,7 +27,8 @@ enum class RomAccess {
 bool OpenRomFile(const char* path, RomAccess access);
 // Closes the ROM file, discarding an uncommitted working copy.
 void CloseRomFile();
-// Whether the last open for update failed because another run or program holds the file.
+// Whether the last open for update, or the commit, failed because another run or program
+// holds the file or put another in its place.
 bool RomFileInUse();
 
 // True once any write has been asked for since the open.

@@ -20,9 +20,11 @@ bool EndRomJob(WindowHandle owner, bool succeeded, Message done, Message no_effe
   const bool written = RomFileWritten();
   if (succeeded && written) succeeded = CommitRomFile();
   const bool no_working_copy = RomWorkingCopyFailed();
+  const bool in_use = RomFileInUse();
   CloseRomFile();
   if (!succeeded) {
     if (no_working_copy) Notify(owner, Message::kNoWorkingCopy);
+    if (in_use) Notify(owner, Message::kInUse);
     Notify(owner, Message::kFailed);
     return false;
   }

@@ -29,9 +29,12 @@ FILE* OpenFileUtf8(const char* path, const char* mode);
 
 // Opens the regular file at `path` for a run that rewrites it, with OpenFileUtf8's refusals for
 // "r+b", and holds it against every other such run (on Windows, against every other writer)
-// until the stream is closed. Null when it cannot; `*in_use` then tells whether another run or
+// until CloseExclusiveFile. Null when it cannot; `*in_use` then tells whether another run or
 // program holds the file.
 FILE* OpenFileExclusiveUtf8(const char* path, bool* in_use);
+// Closes what OpenFileExclusiveUtf8 opened (`stream` is null when the commit has closed it) and
+// lets other runs at the file.
+void CloseExclusiveFile(FILE* stream);
 
 // A run builds its result in a working copy beside the ROM and puts it in the ROM's place only
 // when it is complete, so the ROM is always either as it was or the whole result. One working
@@ -44,8 +47,9 @@ FILE* CreateWorkingCopyUtf8(const char* path);
 // Writes the working copy through to the disk and atomically puts it in place of the file at
 // `path`, with that file's permissions. Closes `copy`, and `*rom` (setting it to null) where
 // an open file cannot be replaced. True once the result is durably under the ROM's name;
-// otherwise the copy is removed and the ROM is as it was.
-bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** rom, const char* path);
+// otherwise the copy is removed and the ROM is as it was, and `*in_use` tells whether another
+// program held the ROM or put another file in its place.
+bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** rom, const char* path, bool* in_use);
 // Closes and removes the working copy.
 void DiscardWorkingCopy(FILE* copy);
 

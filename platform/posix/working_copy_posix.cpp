@@ -119,6 +119,11 @@ FILE* OpenFileExclusiveUtf8(const char* path, bool* in_use) {
   return nullptr;
 }
 
+// The lock goes with the descriptor.
+void CloseExclusiveFile(FILE* stream) {
+  if (stream != nullptr) std::fclose(stream);
+}
+
 FILE* CreateWorkingCopyUtf8(const char* path) {
   if (working_copy_exists) return nullptr;
   // The result replaces a symbolic link's target, so the link stays a link.
@@ -148,7 +153,9 @@ FILE* CreateWorkingCopyUtf8(const char* path) {
   return copy;
 }
 
-bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** /*rom*/, const char* /*path*/) {
+bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** /*rom*/, const char* /*path*/, bool* in_use) {
+  // The lock keeps every other run out through the rename, and no other program can block it.
+  *in_use = false;
   bool replaced = std::fflush(copy) == 0 && fsync(fileno(copy)) == 0;
   replaced = std::fclose(copy) == 0 && replaced;
   const sigset_t saved = HoldStopSignals();

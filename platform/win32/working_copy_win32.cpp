@@ -1,28 +1,47 @@
-// Win32 working copy: a new file beside the ROM, written through with FlushFileBuffers and put
-// in the ROM's place with ReplaceFileW, which keeps the ROM's attributes and security. Paths
-// cross as UTF-16 in both API modes: the systems that can replace a file have the wide calls.
+// Win32 working copy: a new file beside the ROM, given the ROM's attributes and security,
+// written through with FlushFileBuffers and put in the ROM's place by one rename. Paths cross as
+// UTF-16 in both API modes: the systems that can replace a file have the wide calls.
+//
+// The rename is the whole commit, so no moment leaves the ROM's name empty. ReplaceFileW is not
+// used: it moves the ROM aside, deletes it and only then renames the copy, three steps a kill
+// can split, and it leaves a stray file behind each time it fails.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
 
 #include "conversion_buffers.h"
-#include "dual_calls.h"
+#include "file_security_win32.h"
+#include "held_file_win32.h"
 #include "platform_calls.h"
 
 namespace {
 
 constexpr DWORD kPathUnits = 32768;  // the longest path the wide calls take
-constexpr int kReplaceAttempts = 50;
-constexpr DWORD kReplaceRetryMs = 20;
+// A program that reads the ROM may hold it for a moment; nothing is made per attempt.
+constexpr ULONGLONG kReplaceWindowMs = 500;
+constexpr DWORD kReplaceRetryMs = 50;
+
+// FileRenameInfoEx (Windows 10 1607) and its flags, which older headers lack.
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+constexpr DWORD kRenameReplaceIfExists = 0x1;
+constexpr DWORD kRenamePosixSemantics = 0x2;
+struct RenameRequest {
+  DWORD flags;
+  HANDLE root_directory;
+  DWORD name_bytes;
+  wchar_t name[kPathUnits];
+};
 
 // Read by the console handler, which runs on a thread of its own.
 wchar_t working_copy_path[kPathUnits];
 wchar_t replaced_path[kPathUnits];
 volatile LONG working_copy_exists = 0;
+RenameRequest rename_request;
 
 // Ctrl+C, Ctrl+Break and a closed console end the process; the copy goes with it. The copy is
 // open with FILE_SHARE_DELETE, so it disappears when the process lets go of it.
@@ -42,78 +61,76 @@ FILE* StreamFromHandle(HANDLE handle, const char* mode) {
   return stream;
 }
 
-// `name` points at the file name inside replaced_path; the copy goes beside it.
+// `name` points at the file name inside replaced_path; the copy goes beside it. Its handle may
+// rename it and set its security.
 HANDLE CreateCopyNamed(const wchar_t* name, DWORD attempt) {
   const DWORD tag = (GetTickCount() ^ (GetCurrentProcessId() << 8) ^ (attempt * 0x9E3779B9u));
   std::swprintf(working_copy_path, kPathUnits, L"%.*ls.%ls.romspan-%06lx",
                 static_cast<int>(name - replaced_path), replaced_path, name,
                 static_cast<unsigned long>(tag & 0xFFFFFF));
-  return CreateFileW(working_copy_path, GENERIC_READ | GENERIC_WRITE,
-                     FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
+  return CreateFileW(
+      working_copy_path, GENERIC_READ | GENERIC_WRITE | DELETE | WRITE_DAC | WRITE_OWNER,
+      FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool ReplaceRom() {
-  // ReplaceFileW carries the attributes over on Windows but not on every system that offers it.
-  constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
-                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-  const DWORD attributes = GetFileAttributesW(replaced_path);
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    SetFileAttributesW(working_copy_path, attributes & kKeptAttributes);
-  }
-  for (int attempt = 0; attempt < kReplaceAttempts; ++attempt) {
-    if (ReplaceFileW(replaced_path, working_copy_path, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                     nullptr, nullptr)) {
-      return true;
-    }
-    // A program that reads the ROM may hold it for a moment.
+// What a retry may outlast: another program's handle on the ROM.
+bool MayPass(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+         error == ERROR_LOCK_VIOLATION;
+}
+
+// The system or file system offers no rename with POSIX semantics.
+bool RenameUnsupported(DWORD error) {
+  return error == ERROR_INVALID_PARAMETER || error == ERROR_NOT_SUPPORTED ||
+         error == ERROR_INVALID_FUNCTION || error == ERROR_CALL_NOT_IMPLEMENTED ||
+         error == ERROR_INVALID_LEVEL;
+}
+
+enum class Commit { kReplaced, kUnsupported, kInUse, kFailed };
+
+// Windows 10 1607 and later rename over a file that still has open handles when they share
+// deleting, as the run's hold does: the run keeps the ROM through the rename, so no other run
+// gets in, and the flush of the renamed copy's handle makes the new name durable.
+Commit RenameHoldingRom(HANDLE copy) {
+  const size_t name_units = std::wcslen(replaced_path);
+  rename_request.flags = kRenameReplaceIfExists | kRenamePosixSemantics;
+  rename_request.root_directory = nullptr;
+  rename_request.name_bytes = static_cast<DWORD>(name_units * sizeof(wchar_t));
+  std::wmemcpy(rename_request.name, replaced_path, name_units + 1);
+  const DWORD size =
+      static_cast<DWORD>(offsetof(RenameRequest, name) + (name_units + 1) * sizeof(wchar_t));
+  const ULONGLONG deadline = GetTickCount64() + kReplaceWindowMs;
+  while (!SetFileInformationByHandle(copy, kFileRenameInfoEx, &rename_request, size)) {
     const DWORD error = GetLastError();
-    if (error != ERROR_SHARING_VIOLATION && error != ERROR_UNABLE_TO_REMOVE_REPLACED) break;
+    if (RenameUnsupported(error)) return Commit::kUnsupported;
+    if (!MayPass(error)) return Commit::kFailed;
+    if (GetTickCount64() >= deadline) return Commit::kInUse;
     Sleep(kReplaceRetryMs);
   }
-  return false;
+  return FlushFileBuffers(copy) ? Commit::kReplaced : Commit::kFailed;
 }
 
-// Flushing the replaced file commits the file system's record of the new name with it.
-bool FlushReplacedFile() {
-  const HANDLE handle = CreateFileW(replaced_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                    nullptr, OPEN_EXISTING, 0, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return false;
-  const bool flushed = FlushFileBuffers(handle) != 0;
-  CloseHandle(handle);
-  return flushed;
+// Elsewhere (Wine among them) an open file cannot be replaced: the run lets go of the ROM, and
+// its mutex keeps other runs out until the rename is done. A file that another program put
+// under the name meanwhile is not replaced. MOVEFILE_WRITE_THROUGH returns once the rename is
+// on the disk.
+Commit RenameAfterLettingGo(FILE** rom) {
+  std::fclose(*rom);
+  *rom = nullptr;
+  const ULONGLONG deadline = GetTickCount64() + kReplaceWindowMs;
+  while (HeldFileIsNamedBy(replaced_path)) {
+    if (MoveFileExW(working_copy_path, replaced_path,
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return Commit::kReplaced;
+    }
+    if (!MayPass(GetLastError())) return Commit::kFailed;
+    if (GetTickCount64() >= deadline) break;
+    Sleep(kReplaceRetryMs);
+  }
+  return Commit::kInUse;
 }
 
 }  // namespace
-
-FILE* OpenFileExclusiveUtf8(const char* path, bool* in_use) {
-  *in_use = false;
-  // Windows refuses to write a read-only file; Wine run by root would not, so ask first.
-  const uint32_t attributes = GetFileAttributesUtf8(path);
-  if (attributes != kAttributesInvalid && (attributes & kAttributeReadOnly) != 0) return nullptr;
-  // Other programs may read the ROM meanwhile, but no other run or writer may open it.
-  const HANDLE handle = DualCall(
-      path,
-      [](const WideChar* wide_path) {
-        return CreateFileW(wide_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      },
-      [](const char* ansi_path) {
-        return CreateFileA(ansi_path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      });
-  if (handle == INVALID_HANDLE_VALUE) {
-    const DWORD error = GetLastError();
-    *in_use = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-    return nullptr;
-  }
-  // Consoles, pipes and devices such as NUL open like files but hold no ROM.
-  if (GetFileType(handle) != FILE_TYPE_DISK) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  return StreamFromHandle(handle, "r+b");
-}
 
 FILE* CreateWorkingCopyUtf8(const char* path) {
   if (working_copy_exists) return nullptr;
@@ -141,17 +158,19 @@ FILE* CreateWorkingCopyUtf8(const char* path) {
   return copy;
 }
 
-bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** rom, const char* /*path*/) {
-  const HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(copy)));
-  bool replaced = std::fflush(copy) == 0 && FlushFileBuffers(handle) != 0;
-  replaced = std::fclose(copy) == 0 && replaced;
-  // An open file cannot be replaced: the ROM is let go at the last moment.
-  if (*rom != nullptr) std::fclose(*rom);
-  *rom = nullptr;
-  replaced = replaced && ReplaceRom();
-  if (!replaced) DeleteFileW(working_copy_path);
+bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** rom, const char* /*path*/, bool* in_use) {
+  const HANDLE handle = HandleOfStream(copy);
+  Commit commit = std::fflush(copy) == 0 &&
+                          CopyFileSecurity(HandleOfStream(*rom), handle, working_copy_path) &&
+                          FlushFileBuffers(handle)
+                      ? RenameHoldingRom(handle)
+                      : Commit::kFailed;
+  if (commit == Commit::kUnsupported) commit = RenameAfterLettingGo(rom);
+  std::fclose(copy);
+  if (commit != Commit::kReplaced) DeleteFileW(working_copy_path);
   InterlockedExchange(&working_copy_exists, 0);
-  return replaced && FlushReplacedFile();
+  *in_use = commit == Commit::kInUse;
+  return commit == Commit::kReplaced;
 }
 
 void DiscardWorkingCopy(FILE* copy) {

@@ -15,7 +15,8 @@
 //   cancel                     cancels the open-file dialog and waits until it has gone
 //   messages COUNT             reads COUNT message boxes in turn, closing each with its button
 //   idle TITLE                 the window is enabled and owns nothing, and stays so a while
-//   hold FILE SECONDS          keeps FILE open with no sharing, after printing "held"
+//   hold FILE SECONDS [SHARE]  keeps FILE open for reading, after printing "held", sharing what
+//                              SHARE's letters say: r reading, w writing, d deleting (none)
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -266,7 +267,12 @@ void RunCommand(const std::vector<std::wstring>& words) {
   } else if (command == L"idle") {
     WaitIdle(NeedTitled(word(1)));
   } else if (command == L"hold") {
-    HANDLE file = CreateFileW(word(1).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    const std::wstring share = words.size() > 3 ? words[3] : L"";
+    const DWORD sharing = (share.find(L'r') != share.npos ? FILE_SHARE_READ : 0) |
+                          (share.find(L'w') != share.npos ? FILE_SHARE_WRITE : 0) |
+                          (share.find(L'd') != share.npos ? FILE_SHARE_DELETE : 0);
+    HANDLE file =
+        CreateFileW(word(1).c_str(), GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) Fail("cannot open " + Utf8(word(1)));
     std::printf("held\n");
     std::fflush(stdout);
