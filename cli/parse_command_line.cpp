@@ -77,28 +77,32 @@ bool ParseCommandLine(int argc, char** argv) {
     std::printf("%s: %s\n", "Unrecognized size", argv[3]);
     return false;
   }
+  // Further arguments were always ignored; only this one asks for more.
+  const bool fix_checksum = argc > 4 && std::strcmp(argv[4], kFixChecksumCommand) == 0;
   std::printf("ROM file: %s\n", full_path);
   std::printf("Size: %s\n", argv[3]);
   std::memcpy(rom_path, full_path, std::strlen(full_path) + 1);
-  return RunExpansionJob(nullptr, size->size_code);
+  return RunExpansionJob(nullptr, size->size_code, fix_checksum);
 }
 
 void PrintUsage() {
   std::printf(
-      "Usage: romspan %s FILE SIZE\n"
+      "Usage: romspan %s FILE SIZE [%s]\n"
       "       romspan %s FILE\n"
       "       romspan %s FILE\n"
       "       romspan -h | --help\n"
       "       romspan -V | --version\n"
       "\n"
-      "Expands the SNES ROM image FILE in place to SIZE. Always back up your ROM first!\n"
-      "Keeps a 512-byte copier header (length bit 0x200); leaves the checksum as it was.\n"
+      "Expands the SNES ROM image FILE to SIZE. Always back up your ROM first!\n"
+      "Keeps a 512-byte copier header (length bit 0x200); leaves the checksum as it was,\n"
+      "unless %s follows SIZE: then it also fixes the checksum, in the same run.\n"
       "%s prints what FILE holds and what each SIZE would do to it, writing nothing.\n"
       "%s writes the checksum emulators compute into the header of FILE.\n"
       "Exit codes: 0 done or no effect, 1 failure.\n"
       "\n"
       "SIZE is one of:\n",
-      kExpandRomCommand, kInfoCommand, kFixChecksumCommand, kInfoCommand, kFixChecksumCommand);
+      kExpandRomCommand, kFixChecksumCommand, kInfoCommand, kFixChecksumCommand,
+      kFixChecksumCommand, kInfoCommand, kFixChecksumCommand);
   for (size_t i = 0; i < kSizeNameCount; ++i) {
     std::printf("  %-14s%s\n", kSizeNames[i].name, kSizeNames[i].description);
   }

@@ -6,7 +6,8 @@
 #include "rom_file.h"
 #include "rom_job.h"
 
-bool FixRomChecksum(WindowHandle owner) {
+bool FixRomChecksum(WindowHandle owner, bool* changed) {
+  *changed = false;
   if (!RomFileIsUsable()) return false;
   const uint32_t file_length = RomFileLength();
   uint32_t headers[2] = {};
@@ -22,6 +23,7 @@ bool FixRomChecksum(WindowHandle owner) {
   for (uint32_t h = 0; h < count; ++h) {
     if (!ChecksumPairsHold(&headers[h], 1, checksum)) {
       WriteRomBytes(headers[h] + kComplementField, pair, sizeof(pair));
+      *changed = true;
     }
   }
   return RomWritesSettled();
@@ -29,6 +31,8 @@ bool FixRomChecksum(WindowHandle owner) {
 
 bool RunChecksumJob(WindowHandle owner) {
   if (!BeginRomJob(owner)) return false;
-  return EndRomJob(owner, FixRomChecksum(owner), Message::kChecksumDone,
-                   Message::kChecksumNoEffect);
+  bool fixed = false;
+  const bool succeeded = FixRomChecksum(owner, &fixed);
+  return EndRomJob(owner, succeeded,
+                   {fixed ? Message::kChecksumDone : Message::kChecksumNoEffect});
 }

@@ -4,8 +4,9 @@
 #include "platform_calls.h"
 
 // Writes the checksum into each pair FindChecksumHeaders names on the open ROM file, where the
-// pair differs from it. Reports and returns false when no header has a valid pair.
-bool FixRomChecksum(WindowHandle owner);
+// pair differs from it; `*changed` tells whether one did. Reports and returns false when no
+// header has a valid pair.
+bool FixRomChecksum(WindowHandle owner, bool* changed);
 
 // Fixes the checksum of the ROM at rom_path as one all-or-nothing job and reports exactly one
 // outcome: "Done!", "No Effect!" when every pair already held it, or "Failed!". True for the

@@ -1,5 +1,6 @@
 #include "expansion_job.h"
 
+#include "checksum_job.h"
 #include "notify.h"
 #include "rom_file.h"
 #include "rom_job.h"
@@ -8,9 +9,15 @@
 
 char rom_path[kRomPathCapacity];
 
-bool RunExpansionJob(WindowHandle owner, uint32_t size_code) {
+bool RunExpansionJob(WindowHandle owner, uint32_t size_code, bool fix_checksum) {
   if (!BeginRomJob(owner)) return false;
-  return EndRomJob(owner, ExpandRom(owner, size_code) != 0);
+  bool succeeded = ExpandRom(owner, size_code) != 0;
+  const Message expansion = RomFileWritten() ? Message::kDone : Message::kNoEffect;
+  // The fix works on the expansion's working copy, so one replace commits both.
+  bool fixed = false;
+  if (succeeded && fix_checksum) succeeded = FixRomChecksum(owner, &fixed);
+  if (fixed) return EndRomJob(owner, succeeded, {expansion, Message::kChecksumDone});
+  return EndRomJob(owner, succeeded, {expansion});
 }
 
 uint32_t ExpandRom(WindowHandle owner, uint32_t size_code) {

@@ -16,9 +16,8 @@ bool BeginRomJob(WindowHandle owner) {
   return false;
 }
 
-bool EndRomJob(WindowHandle owner, bool succeeded, Message done, Message no_effect) {
-  const bool written = RomFileWritten();
-  if (succeeded && written) succeeded = CommitRomFile();
+bool EndRomJob(WindowHandle owner, bool succeeded, std::initializer_list<Message> outcomes) {
+  if (succeeded && RomFileWritten()) succeeded = CommitRomFile();
   const bool no_working_copy = RomWorkingCopyFailed();
   const bool in_use = RomFileInUse();
   CloseRomFile();
@@ -28,6 +27,6 @@ bool EndRomJob(WindowHandle owner, bool succeeded, Message done, Message no_effe
     Notify(owner, Message::kFailed);
     return false;
   }
-  Notify(owner, written ? done : no_effect);
+  for (const Message outcome : outcomes) Notify(owner, outcome);
   return true;
 }

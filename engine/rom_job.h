@@ -2,6 +2,8 @@
 // durably in place, and holds the ROM against other runs meanwhile.
 #pragma once
 
+#include <initializer_list>
+
 #include "message_catalogue.h"
 #include "platform_calls.h"
 
@@ -9,8 +11,7 @@
 // false then.
 bool BeginRomJob(WindowHandle owner);
 
-// Closes the job's ROM, putting what was written in its place when `succeeded`, and reports
-// exactly one outcome: `done` when the ROM changed, `no_effect` when nothing had to be
-// written, "Failed!" otherwise. True for the first two.
-bool EndRomJob(WindowHandle owner, bool succeeded, Message done = Message::kDone,
-               Message no_effect = Message::kNoEffect);
+// Closes the job's ROM, putting what was written in its place when `succeeded`. Then reports
+// `outcomes` in turn and returns true, or, when the job failed or its result could not take the
+// ROM's place, why and "Failed!", and returns false.
+bool EndRomJob(WindowHandle owner, bool succeeded, std::initializer_list<Message> outcomes);

@@ -7,6 +7,7 @@
 
 #define IDD_MAIN 1000
 #define IDD_ABOUT 1001
+#define IDD_ROM_INFO 1002
 
 /* Main dialog; IDOK is "Apply to ROM...", IDCANCEL is Esc and the close box. */
 #define IDC_ABOUT 6
@@ -15,6 +16,8 @@
 #define IDC_BACKUP_REMINDER 110
 #define IDC_NOTE_LOW_MAP 113
 #define IDC_NOTE_HIGH_MAP 114
+#define IDC_ROM_INFO 120
+#define IDC_FIX_CHECKSUM 121
 
 /* Target radio buttons, one automatic group in this order. */
 #define IDC_PLAIN_1 150
@@ -50,5 +53,8 @@
 #define IDC_VERSION 106
 #define IDC_DISCLAIMER 107
 #define IDC_ABOUT_SPARE 108
+
+/* ROM info window. */
+#define IDC_INFO_TEXT 201
 
 #endif

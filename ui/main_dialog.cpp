@@ -1,11 +1,16 @@
 #include "main_dialog.h"
 
+#include <shellapi.h>
+
 #include "about_box.h"
 #include "dialog_icons.h"
+#include "dropped_rom.h"
 #include "expansion_job.h"
 #include "instance_handle.h"
 #include "resource_ids.h"
 #include "rom_file_chooser.h"
+#include "rom_info_window.h"
+#include "settings.h"
 #include "target_buttons.h"
 #include "text_modes.h"
 
@@ -15,13 +20,33 @@ namespace {
 constexpr UINT kDpiChangedMessage = 0x02E0;
 constexpr int kInitialTarget = IDC_EXHIROM_48;
 constexpr char kDefaultExtension[] = "smc";
+constexpr wchar_t kFixChecksumSetting[] = L"FixChecksum";
+
+bool Checked(HWND dialog, int id) {
+  return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
+}
+
+// The job reports its own outcome in message boxes over the dialog.
+void RunJob(HWND dialog, uint32_t size_code) {
+  RunExpansionJob(dialog, size_code, Checked(dialog, IDC_FIX_CHECKSUM));
+}
 
 void ApplyToRom(HWND dialog) {
   const uint32_t size_code = CollectSizeCode(dialog);
   if (size_code == 0) return;
   if (ChooseRomFile(dialog, rom_path, kRomFileFilter, kDefaultExtension) == 0) return;
-  // The job reports its own outcome in message boxes over the dialog.
-  RunExpansionJob(dialog, size_code);
+  RunJob(dialog, size_code);
+}
+
+void ApplyToDroppedRom(HWND dialog, HDROP drop) {
+  const uint32_t size_code = CollectSizeCode(dialog);
+  if (TakeDroppedRom(dialog, drop) && size_code != 0) RunJob(dialog, size_code);
+}
+
+void ShowChosenRomInfo(HWND dialog) {
+  if (ChooseRomFile(dialog, rom_path, kRomFileFilter, kDefaultExtension) != 0) {
+    ShowRomInfo(dialog);
+  }
 }
 
 }  // namespace
@@ -32,6 +57,9 @@ INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM w_param, LPARAM) 
       SetBigIcon(dialog);
       SetSmallIcon(dialog);
       CheckRadioButton(dialog, IDC_TARGET_FIRST, IDC_TARGET_LAST, kInitialTarget);
+      CheckDlgButton(dialog, IDC_FIX_CHECKSUM,
+                     LoadSetting(kFixChecksumSetting, false) ? BST_CHECKED : BST_UNCHECKED);
+      DragAcceptFiles(dialog, TRUE);
       return TRUE;  // the dialog manager sets the first focus
     case WM_COMMAND:
       switch (LOWORD(w_param)) {
@@ -45,9 +73,18 @@ INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM w_param, LPARAM) 
         case IDC_ABOUT:
           ShowAboutBox(dialog);
           return TRUE;
+        case IDC_ROM_INFO:
+          ShowChosenRomInfo(dialog);
+          return TRUE;
+        case IDC_FIX_CHECKSUM:
+          SaveSetting(kFixChecksumSetting, Checked(dialog, IDC_FIX_CHECKSUM));
+          return TRUE;
         default:
           return FALSE;
       }
+    case WM_DROPFILES:
+      ApplyToDroppedRom(dialog, reinterpret_cast<HDROP>(w_param));
+      return TRUE;
     case kDpiChangedMessage:
       // The big icon stays; the dialog manager still rescales the dialog.
       SetSmallIcon(dialog);

@@ -1,4 +1,5 @@
-// The main dialog, template 1000: one radio button per target, "Apply to ROM..." and "About".
+// The main dialog, template 1000: one radio button per target, "Apply to ROM...", "About",
+// "ROM Info..." and "Also fix the checksum"; a ROM dropped on it is expanded too.
 #pragma once
 
 #include <windows.h>

@@ -27,9 +27,11 @@ function placePicked() {
   return path;
 }
 
-// Runs one of the engine's entry points (web/romspan_web.cpp); true when it succeeded.
-function call(entry, ...texts) {
-  return engine.ccall(entry, 'number', texts.map(() => 'string'), texts) !== 0;
+// Runs one of the engine's entry points (web/romspan_web.cpp) with texts and numbers; true when
+// it succeeded.
+function call(entry, ...values) {
+  const types = values.map(value => typeof value === 'number' ? 'number' : 'string');
+  return engine.ccall(entry, 'number', types, values) !== 0;
 }
 
 // Shows notifications ("title : text") as the message boxes would: title, then text.
@@ -117,8 +119,8 @@ function expand(event) {
   withdrawDownload();
   printed = [];
   const path = placePicked();
-  let succeeded = call('ExpandRomFile', path, target);
-  if (succeeded && fixChecksum.checked) succeeded = call('FixRomFileChecksum', path);
+  // One job: the download holds both steps or the page offers none.
+  const succeeded = call('ExpandRomFile', path, target, fixChecksum.checked ? 1 : 0);
   showNotes(printed, succeeded);
   if (succeeded) offerDownload(engine.FS.readFile(path));
   engine.FS.unlink(path);

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "checksum_job.h"
 #include "expansion_job.h"
 #include "notify.h"
 #include "rom_facts.h"
@@ -35,16 +34,13 @@ int Finish(bool succeeded) {
 
 extern "C" {
 
-// Expands the file at `path` to the target named `size_name` (a command-line size name).
-// Returns 1 for "Done!" and "No Effect!", 0 otherwise.
-EMSCRIPTEN_KEEPALIVE int ExpandRomFile(const char* path, const char* size_name) {
+// Expands the file at `path` to the target named `size_name` (a command-line size name), and
+// with `fix_checksum` also fixes its checksum in the same job. Returns 1 for "Done!" and
+// "No Effect!", 0 otherwise.
+EMSCRIPTEN_KEEPALIVE int ExpandRomFile(const char* path, const char* size_name, int fix_checksum) {
   const SizeName* size = FindSizeName(size_name);
-  return Finish(size != nullptr && SetRomPath(path) && RunExpansionJob(nullptr, size->size_code));
-}
-
-// Fixes the checksum of the file at `path`. Returns 1 for "Done!" and "No Effect!", 0 otherwise.
-EMSCRIPTEN_KEEPALIVE int FixRomFileChecksum(const char* path) {
-  return Finish(SetRomPath(path) && RunChecksumJob(nullptr));
+  return Finish(size != nullptr && SetRomPath(path) &&
+                RunExpansionJob(nullptr, size->size_code, fix_checksum != 0));
 }
 
 // Lists the facts of the file at `path` that -Info prints, the verdict on each size name

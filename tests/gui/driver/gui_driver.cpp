@@ -15,6 +15,10 @@
 //   cancel                     cancels the open-file dialog and waits until it has gone
 //   messages COUNT             reads COUNT message boxes in turn, closing each with its button
 //   idle TITLE                 the window is enabled and owns nothing, and stays so a while
+//   drop TITLE FILE...         drops the files on the window, as Explorer does (drop_hook.dll)
+//   unwritable KEY             makes HKEY_CURRENT_USER\KEY a link to nowhere, which no program
+//                              can open or create, until the Wine session ends
+//   text TITLE ID | clipboard  the text of child ID, or the clipboard's, as it is
 //   hold FILE SECONDS [SHARE]  keeps FILE open for reading, after printing "held", sharing what
 //                              SHARE's letters say: r reading, w writing, d deleting (none)
 #include <fcntl.h>
@@ -159,7 +163,8 @@ void Dump(HWND dialog) {
   GUITHREADINFO info = {};
   info.cbSize = sizeof info;
   GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info);
-  const char* buttons[] = {"pushbutton", "", "", "", "", "", "", "groupbox", "", "autoradiobutton"};
+  const char* buttons[] = {"pushbutton", "defpushbutton", "", "autocheckbox",   "", "",
+                           "",           "groupbox",      "", "autoradiobutton"};
   const char* statics[] = {"static-left", "static-centre"};
   for (HWND child : Children(dialog)) {
     const LONG type = GetWindowLongW(child, GWL_STYLE), button = type & BS_TYPEMASK;
@@ -167,14 +172,15 @@ void Dump(HWND dialog) {
     const std::string kind = is_button && button <= 9 && *buttons[button] ? buttons[button]
                              : is_static && (type & SS_TYPEMASK) <= 1 ? statics[type & SS_TYPEMASK]
                                                                       : Utf8(ClassOf(child));
-    std::printf("%d\t%s\t%s\t%s\n", WORD(GetDlgCtrlID(child)), kind.c_str(),
-                Flags({{type & WS_GROUP, "group"},
-                       {type & WS_TABSTOP, "tabstop"},
-                       {type & WS_DISABLED, "disabled"},
-                       {button == 9 && is_button && Send(child, BM_GETCHECK), "checked"},
-                       {child == info.hwndFocus, "focus"}})
-                    .c_str(),
-                Quoted(Text(child)).c_str());
+    std::printf(
+        "%d\t%s\t%s\t%s\n", WORD(GetDlgCtrlID(child)), kind.c_str(),
+        Flags({{type & WS_GROUP, "group"},
+               {type & WS_TABSTOP, "tabstop"},
+               {type & WS_DISABLED, "disabled"},
+               {(button == 3 || button == 9) && is_button && Send(child, BM_GETCHECK), "checked"},
+               {child == info.hwndFocus, "focus"}})
+            .c_str(),
+        Quoted(Text(child)).c_str());
   }
 }
 
@@ -266,6 +272,49 @@ void RunCommand(const std::vector<std::wstring>& words) {
     for (int i = 0; i < number(); ++i) ReadAndCloseMessage();
   } else if (command == L"idle") {
     WaitIdle(NeedTitled(word(1)));
+  } else if (command == L"drop") {
+    // The paths go by the clipboard to drop_hook.dll, which Wine loads into the window's process.
+    std::wstring paths;
+    for (size_t i = 2; i < words.size(); ++i)
+      paths += words[i] + (i + 1 < words.size() ? L"\n" : L"");
+    HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, (paths.size() + 1) * sizeof(wchar_t));
+    std::copy(paths.c_str(), paths.c_str() + paths.size() + 1,
+              static_cast<wchar_t*>(GlobalLock(text)));
+    GlobalUnlock(text);
+    if (!OpenClipboard(nullptr) || !EmptyClipboard() || !SetClipboardData(CF_UNICODETEXT, text))
+      Fail("cannot put the dropped paths on the clipboard");
+    CloseClipboard();
+    HWND window = NeedTitled(word(1));
+    HMODULE hook = LoadLibraryW(L"drop_hook.dll");
+    auto* procedure =
+        hook ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(GetProcAddress(hook, "DropHook")))
+             : nullptr;
+    // Left in place until the driver ends: it only acts on its own message.
+    if (!procedure || !SetWindowsHookExW(WH_GETMESSAGE, procedure, hook,
+                                         GetWindowThreadProcessId(window, nullptr)))
+      Fail("cannot hook the window's thread");
+    PostMessageW(window, RegisterWindowMessageW(L"romspan-test-drop"), 0, 0);
+  } else if (command == L"unwritable") {
+    const std::wstring nowhere = L"\\Registry\\Machine\\Software\\Nowhere\\Romspan";
+    HKEY key = nullptr;
+    RegDeleteTreeW(HKEY_CURRENT_USER, word(1).c_str());
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, word(1).c_str(), 0, nullptr,
+                        REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                        KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS ||
+        RegSetValueExW(key, L"SymbolicLinkValue", 0, REG_LINK,
+                       reinterpret_cast<const BYTE*>(nowhere.data()),
+                       DWORD(nowhere.size() * sizeof(wchar_t))) != ERROR_SUCCESS)
+      Fail("cannot make the key a link");
+    RegCloseKey(key);
+  } else if (command == L"text") {
+    std::printf("%s", Utf8(Text(NeedChild(NeedTitled(word(1)), number()))).c_str());
+  } else if (command == L"clipboard") {
+    HANDLE text = OpenClipboard(nullptr) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
+    if (!text) Fail("no text on the clipboard");
+    std::printf("%s", Utf8(static_cast<const wchar_t*>(GlobalLock(text))).c_str());
+    GlobalUnlock(text);
+    CloseClipboard();
   } else if (command == L"hold") {
     const std::wstring share = words.size() > 3 ? words[3] : L"";
     const DWORD sharing = (share.find(L'r') != share.npos ? FILE_SHARE_READ : 0) |
