@@ -4,10 +4,12 @@
 #include <cstring>
 
 #include "checksum_job.h"
+#include "copier_header_job.h"
 #include "expansion_job.h"
 #include "notify.h"
 #include "resolve_full_path.h"
 #include "rom_facts.h"
+#include "rom_job.h"
 #include "romspan_version.h"
 #include "size_names.h"
 
@@ -17,7 +19,10 @@ constexpr const char* kProgramName = "Romspan";
 constexpr const char* kExpandRomCommand = "-ExpandROM";
 constexpr const char* kInfoCommand = "-Info";
 constexpr const char* kFixChecksumCommand = "-FixChecksum";
-constexpr const char* kCommands[] = {kExpandRomCommand, kInfoCommand, kFixChecksumCommand};
+constexpr const char* kRemoveHeaderCommand = "-RemoveHeader";
+constexpr const char* kAddHeaderCommand = "-AddHeader";
+constexpr const char* kCommands[] = {kExpandRomCommand, kInfoCommand, kFixChecksumCommand,
+                                     kRemoveHeaderCommand, kAddHeaderCommand};
 
 bool IsCommand(const char* argument) {
   for (const char* command : kCommands) {
@@ -35,6 +40,18 @@ bool PrintRomFacts() {
   if (!GatherRomFacts(nullptr, &facts)) return false;
   ListRomFacts(facts, PrintFact, nullptr);
   return true;
+}
+
+// The commands that take the file alone, and run their job on rom_path.
+bool RunFileCommand(const char* command) {
+  if (std::strcmp(command, kInfoCommand) == 0) return PrintRomFacts();
+  if (std::strcmp(command, kFixChecksumCommand) == 0) return RunChecksumJob(nullptr);
+  if (std::strcmp(command, kRemoveHeaderCommand) == 0) return RunRemoveHeaderJob(nullptr);
+  return RunAddHeaderJob(nullptr);
+}
+
+bool IsBackupOption(const char* argument) {
+  return std::strcmp(argument, "-b") == 0 || std::strcmp(argument, "--backup") == 0;
 }
 
 bool IsHelpRequest(int argc, char** argv) {
@@ -62,11 +79,10 @@ bool ParseCommandLine(int argc, char** argv) {
     std::printf("Unrecognized command: %s\n", argv[1]);
     return false;
   }
-  const bool info = std::strcmp(argv[1], kInfoCommand) == 0;
-  if (info || std::strcmp(argv[1], kFixChecksumCommand) == 0) {
+  if (std::strcmp(argv[1], kExpandRomCommand) != 0) {
     std::printf("ROM file: %s\n", full_path);
     std::memcpy(rom_path, full_path, std::strlen(full_path) + 1);
-    return info ? PrintRomFacts() : RunChecksumJob(nullptr);
+    return RunFileCommand(argv[1]);
   }
   if (argc < 4) {
     std::printf("%s\n", "Too few arguments.");
@@ -87,9 +103,11 @@ bool ParseCommandLine(int argc, char** argv) {
 
 void PrintUsage() {
   std::printf(
-      "Usage: romspan %s FILE SIZE [%s]\n"
+      "Usage: romspan [-b | --backup] %s FILE SIZE [%s]\n"
       "       romspan %s FILE\n"
-      "       romspan %s FILE\n"
+      "       romspan [-b | --backup] %s FILE\n"
+      "       romspan [-b | --backup] %s FILE\n"
+      "       romspan [-b | --backup] %s FILE\n"
       "       romspan -h | --help\n"
       "       romspan -V | --version\n"
       "\n"
@@ -98,11 +116,14 @@ void PrintUsage() {
       "unless %s follows SIZE: then it also fixes the checksum, in the same run.\n"
       "%s prints what FILE holds and what each SIZE would do to it, writing nothing.\n"
       "%s writes the checksum emulators compute into the header of FILE.\n"
+      "%s drops a 512-byte copier header; %s puts one in front of the ROM.\n"
+      "--backup keeps FILE as it was beside it, as FILE.bak (or FILE.1.bak, ...).\n"
       "Exit codes: 0 done or no effect, 1 failure.\n"
       "\n"
       "SIZE is one of:\n",
       kExpandRomCommand, kFixChecksumCommand, kInfoCommand, kFixChecksumCommand,
-      kFixChecksumCommand, kInfoCommand, kFixChecksumCommand);
+      kRemoveHeaderCommand, kAddHeaderCommand, kFixChecksumCommand, kInfoCommand,
+      kFixChecksumCommand, kRemoveHeaderCommand, kAddHeaderCommand);
   for (size_t i = 0; i < kSizeNameCount; ++i) {
     std::printf("  %-14s%s\n", kSizeNames[i].name, kSizeNames[i].description);
   }
@@ -118,7 +139,10 @@ int RunArguments(int argc, char** argv) {
     std::fflush(stdout);
     return 0;
   }
-  const bool succeeded = ParseCommandLine(argc, argv);
+  // The option comes before the command, whose arguments then start one further on.
+  keep_backups = argc > 1 && IsBackupOption(argv[1]);
+  const bool succeeded =
+      keep_backups ? ParseCommandLine(argc - 1, argv + 1) : ParseCommandLine(argc, argv);
   if (!succeeded) std::printf("%s: Requested operation failed.\n", kProgramName);
   std::fflush(stdout);
   return succeeded ? 0 : 1;

@@ -33,6 +33,5 @@ bool RunChecksumJob(WindowHandle owner) {
   if (!BeginRomJob(owner)) return false;
   bool fixed = false;
   const bool succeeded = FixRomChecksum(owner, &fixed);
-  return EndRomJob(owner, succeeded,
-                   {fixed ? Message::kChecksumDone : Message::kChecksumNoEffect});
+  return EndRomJob(owner, succeeded, {fixed ? Message::kChecksumDone : Message::kChecksumNoEffect});
 }

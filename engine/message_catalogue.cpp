@@ -17,16 +17,25 @@ constexpr MessageEntry kCatalogue[] = {
      kIconWarning},
     {"Couldn't make a working copy of the ROM!",
      "Its folder must be writable and have room for a copy of the ROM.", kIconWarning},
+    {"Couldn't make a backup of the ROM!",
+     "Its folder must be writable and have room for a copy of the ROM.", kIconWarning},
     {"Failed!", "Operation failed.", kIconWarning},
     {"No Effect!", "The ROM was already this size or higher.", kIconNone},
     {"Done!", "ROM has been expanded.", kIconInformation},
     {"Checksum Fix Canceled!", "Cannot determine ROM memory map type.", kIconWarning},
     {"No Effect!", "The checksum already matches.", kIconNone},
     {"Done!", "Checksum has been fixed.", kIconInformation},
+    {"Header Removal Canceled!", "The file is too short to hold a ROM after a copier header.",
+     kIconWarning},
+    {"Header Addition Canceled!", "The file is too short to be a ROM image.", kIconWarning},
+    {"No Effect!", "The ROM has no copier header.", kIconNone},
+    {"No Effect!", "The ROM already has a copier header.", kIconNone},
+    {"Done!", "Copier header has been removed.", kIconInformation},
+    {"Done!", "Copier header has been added.", kIconInformation},
 };
 
 static_assert(sizeof(kCatalogue) / sizeof(kCatalogue[0]) ==
-              static_cast<int>(Message::kChecksumDone) + 1);
+              static_cast<int>(Message::kHeaderAdded) + 1);
 
 }  // namespace
 

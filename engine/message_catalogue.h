@@ -13,6 +13,7 @@ enum class Message {
   kLoRomTooLarge,   // ExHiROM route: LoROM above 8 Mbit
   kNotHiOrLoRom,    // ExHiROM route: neither HiROM nor LoROM
   kNoWorkingCopy,   // no working copy could be made beside the ROM
+  kNoBackup,        // the backup asked for could not be made
   kFailed,          // the route returned 0, or its result could not replace the ROM
   kNoEffect,        // the file length did not change
   kDone,            // the file length changed
@@ -20,6 +21,13 @@ enum class Message {
   kChecksumMapUnknown,  // checksum fix: no valid checksum pair
   kChecksumNoEffect,    // checksum fix: every pair already held the sum
   kChecksumDone,        // checksum fix: a pair was written
+
+  kHeaderRemovalShort,   // copier header removal: no ROM data of a bank after the header
+  kHeaderAdditionShort,  // copier header addition: less than a bank of ROM data
+  kNoCopierHeader,       // copier header removal: the length has no header
+  kHasCopierHeader,      // copier header addition: the length has a header already
+  kHeaderRemoved,
+  kHeaderAdded,
 };
 
 struct MessageEntry {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "copier_header.h"
 #include "expansion_job.h"
 #include "header_probe.h"
 #include "notify.h"
@@ -36,6 +37,7 @@ TargetOutcome JudgeTarget(uint32_t size_code) {
 void GatherHeaderFacts(RomFacts* facts) {
   const uint32_t file_length = RomFileLength();
   facts->header_base = HeaderBase(file_length);
+  if (facts->header_base != 0) ReadRomBytes(0, facts->copier_header, sizeof facts->copier_header);
   facts->data_length = RomDataLength(file_length);
   uint32_t headers[2] = {};
   const uint32_t count = FindChecksumHeaders(file_length, headers);
@@ -204,7 +206,10 @@ void ListRomFacts(const RomFacts& facts, FactSink sink, void* context) {
                 static_cast<unsigned long long>(facts.file_size));
   sink(context, "File size", value);
   if (facts.measurable) {
-    sink(context, "Copier header", facts.header_base != 0 ? "yes" : "no");
+    if (facts.header_base != 0) {
+      DescribeCopierHeader(facts.copier_header, value, sizeof(value));
+    }
+    sink(context, "Copier header", facts.header_base != 0 ? value : "no");
     const uint32_t length = facts.data_length;
     if (length % kMbitBytes == 0) {
       std::snprintf(value, sizeof(value), "%u bytes (%u Mbit)", length, length >> kMbitShift);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "copier_header.h"
 #include "platform_calls.h"
 #include "size_names.h"
 
@@ -22,8 +23,9 @@ struct RomFacts {
   uint64_t file_size = 0;
   bool measurable = false;  // under 4 GiB; only then is the rest gathered
   uint32_t header_base = 0;
-  uint32_t data_length = 0;  // copier header excluded
-  uint32_t header = 0;       // ROM offset of the header in use, 0x7FC0 or 0xFFC0; 0 for none
+  uint8_t copier_header[kCopierHeaderSignature] = {};  // its first bytes, which name its layout
+  uint32_t data_length = 0;                            // copier header excluded
+  uint32_t header = 0;  // ROM offset of the header in use, 0x7FC0 or 0xFFC0; 0 for none
   bool other_pair_valid = false;
   uint32_t header_copy = 0;   // ROM offset of its copy 4 MiB above, 0 for none
   uint8_t fields[0x20] = {};  // the header in use, from its title to its checksum

@@ -17,13 +17,15 @@ RomAccess rom_access = RomAccess::kRead;
 bool rom_in_use = false;
 bool rom_written = false;
 bool working_copy_failed = false;
+bool backup_failed = false;
 // A failed transfer stays recorded until the file is closed: stream error flags are cleared by
 // length queries and zero fills, so they cannot carry it.
 bool rom_transfer_failed = false;
 uint8_t bank_buffer[kBankSize];
 
-bool CopyWholeFile(FILE* from, FILE* to) {
-  if (std::fseek(from, 0, SEEK_SET) != 0) return false;
+// Copies `from`, from offset `skip` on, to the end of `to`.
+bool CopyFileFrom(FILE* from, uint32_t skip, FILE* to) {
+  if (std::fseek(from, static_cast<long>(skip), SEEK_SET) != 0) return false;
   size_t count = 0;
   while ((count = std::fread(bank_buffer, 1, kBankSize, from)) != 0) {
     if (std::fwrite(bank_buffer, 1, count, to) != count) return false;
@@ -31,13 +33,16 @@ bool CopyWholeFile(FILE* from, FILE* to) {
   return !std::ferror(from) && std::fflush(to) == 0;
 }
 
-// Every write goes through here first: the first one of a job for update makes the working
-// copy, and from then on the primitives work on it.
-bool PrepareWrite() {
+// Makes the working copy, for a job for update: `prefix`, then the ROM from `skip` on. From
+// then on the primitives work on it.
+bool MakeWorkingCopy(const uint8_t* prefix, uint32_t prefix_length, uint32_t skip) {
   rom_written = true;
   if (working_copy == nullptr && rom_access == RomAccess::kUpdate && !working_copy_failed) {
     working_copy = CreateWorkingCopyUtf8(original_path);
-    if (working_copy != nullptr && !CopyWholeFile(original_file, working_copy)) {
+    if (working_copy != nullptr &&
+        ((prefix_length != 0 &&
+          std::fwrite(prefix, 1, prefix_length, working_copy) != prefix_length) ||
+         !CopyFileFrom(original_file, skip, working_copy))) {
       DiscardWorkingCopy(working_copy);
       working_copy = nullptr;
     }
@@ -46,6 +51,19 @@ bool PrepareWrite() {
   }
   if (working_copy == nullptr) rom_transfer_failed = true;
   return working_copy != nullptr;
+}
+
+// Every write goes through here first: the first one makes a copy of the whole ROM.
+bool PrepareWrite() {
+  return MakeWorkingCopy(nullptr, 0, 0);
+}
+
+// The ROM as it was, beside it, durably, before the commit replaces it.
+bool KeepBackup() {
+  bool linked = false;
+  FILE* copy = CreateBackupUtf8(original_file, original_path, &linked);
+  if (copy == nullptr && !linked) return false;
+  return FinishBackup(copy, copy == nullptr || CopyFileFrom(original_file, 0, copy));
 }
 
 void SeekRom(uint32_t offset) {
@@ -68,6 +86,7 @@ bool OpenRomFile(const char* path, RomAccess access) {
   rom_access = access;
   rom_written = false;
   working_copy_failed = false;
+  backup_failed = false;
   rom_transfer_failed = false;
   return rom_file != nullptr;
 }
@@ -96,13 +115,24 @@ bool RomWorkingCopyFailed() {
   return working_copy_failed;
 }
 
-bool CommitRomFile() {
+bool RomBackupFailed() {
+  return backup_failed;
+}
+
+bool ReshapeRomFile(const uint8_t* prefix, uint32_t prefix_length, uint32_t skip) {
+  return working_copy == nullptr && !rom_written && MakeWorkingCopy(prefix, prefix_length, skip);
+}
+
+bool CommitRomFile(bool keep_backup) {
   if (working_copy == nullptr || !RomWritesSettled()) return false;
+  backup_failed = keep_backup && !KeepBackup();
+  if (backup_failed) return false;
   FILE* copy = working_copy;
   working_copy = nullptr;
   rom_file = nullptr;
   const bool replaced =
       ReplaceWithWorkingCopyUtf8(copy, &original_file, original_path, &rom_in_use);
+  if (!replaced && keep_backup) DiscardBackup();
   rom_file = original_file;
   return replaced;
 }

@@ -35,9 +35,16 @@ bool RomFileInUse();
 bool RomFileWritten();
 // Whether a write failed because no working copy could be made beside the ROM.
 bool RomWorkingCopyFailed();
-// Puts the working copy, durably written, in place of the ROM. False when nothing was written,
-// a write failed, or the copy cannot replace the ROM; the ROM is then as it was.
-bool CommitRomFile();
+// Whether the last commit failed because no backup could be kept.
+bool RomBackupFailed();
+// Makes the working copy `prefix` followed by the ROM from file offset `skip` on, instead of a
+// copy of the whole ROM: how a copier header is added or removed. Only before the first write;
+// false when the copy cannot be made.
+bool ReshapeRomFile(const uint8_t* prefix, uint32_t prefix_length, uint32_t skip);
+// Puts the working copy, durably written, in place of the ROM, with `keep_backup` keeping the
+// ROM as it was beside it first. False when nothing was written, a write failed, no backup could
+// be kept, or the copy cannot replace the ROM; the ROM is then as it was, with no backup.
+bool CommitRomFile(bool keep_backup);
 
 // True when a ROM file is open and its length fits 32 bits; no route may act on a longer file,
 // whose truncated length would aim a zero fill into existing data.

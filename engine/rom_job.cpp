@@ -4,6 +4,8 @@
 #include "notify.h"
 #include "rom_file.h"
 
+bool keep_backups = false;
+
 bool BeginRomJob(WindowHandle owner) {
   if (OpenRomFile(rom_path, RomAccess::kUpdate)) return true;
   if (RomFileInUse()) {
@@ -17,12 +19,14 @@ bool BeginRomJob(WindowHandle owner) {
 }
 
 bool EndRomJob(WindowHandle owner, bool succeeded, std::initializer_list<Message> outcomes) {
-  if (succeeded && RomFileWritten()) succeeded = CommitRomFile();
+  if (succeeded && RomFileWritten()) succeeded = CommitRomFile(keep_backups);
   const bool no_working_copy = RomWorkingCopyFailed();
+  const bool no_backup = RomBackupFailed();
   const bool in_use = RomFileInUse();
   CloseRomFile();
   if (!succeeded) {
     if (no_working_copy) Notify(owner, Message::kNoWorkingCopy);
+    if (no_backup) Notify(owner, Message::kNoBackup);
     if (in_use) Notify(owner, Message::kInUse);
     Notify(owner, Message::kFailed);
     return false;

@@ -7,6 +7,10 @@
 #include "message_catalogue.h"
 #include "platform_calls.h"
 
+// Set by a front end before its jobs: a job that changes the ROM keeps the ROM as it was beside
+// it (NAME.bak, or NAME.N.bak when that is taken). No change, no backup.
+extern bool keep_backups;
+
 // Opens rom_path for update; reports why it cannot (missing, read-only, in use) and returns
 // false then.
 bool BeginRomJob(WindowHandle owner);

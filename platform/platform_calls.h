@@ -53,6 +53,18 @@ bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** rom, const char* path, bool* 
 // Closes and removes the working copy.
 void DiscardWorkingCopy(FILE* copy);
 
+// A backup keeps the held ROM at `path` as it was, beside it under a new name: NAME.bak, else
+// NAME.1.bak, NAME.2.bak and so on, never an existing file's. It is made right before the
+// commit replaces the ROM. Where the file system links files the name is linked to the ROM
+// (`*linked`, null returned): nothing is copied. Elsewhere the new empty file is returned for
+// the caller to fill from the ROM. Null, `*linked` false, when no name can be made.
+FILE* CreateBackupUtf8(FILE* rom, const char* path, bool* linked);
+// Closes a backup (`copy` null for a linked one), written through when `filled`, and syncs its
+// folder: the backup is durable. Otherwise, or when that fails, removes it and returns false.
+bool FinishBackup(FILE* copy, bool filled);
+// Removes the backup of a run whose commit failed.
+void DiscardBackup();
+
 // Shows a modal message owned by `owner`; returns the button pressed, 0 when nothing was shown.
 int MessageBoxUtf8(WindowHandle owner, const char* text, const char* title, uint32_t style);
 

@@ -18,6 +18,7 @@
 #define IDC_NOTE_HIGH_MAP 114
 #define IDC_ROM_INFO 120
 #define IDC_FIX_CHECKSUM 121
+#define IDC_KEEP_BACKUP 122
 
 /* Target radio buttons, one automatic group in this order. */
 #define IDC_PLAIN_1 150

@@ -10,6 +10,7 @@
 #include "resource_ids.h"
 #include "rom_file_chooser.h"
 #include "rom_info_window.h"
+#include "rom_job.h"
 #include "settings.h"
 #include "target_buttons.h"
 #include "text_modes.h"
@@ -20,7 +21,11 @@ namespace {
 constexpr UINT kDpiChangedMessage = 0x02E0;
 constexpr int kInitialTarget = IDC_EXHIROM_48;
 constexpr char kDefaultExtension[] = "smc";
-constexpr wchar_t kFixChecksumSetting[] = L"FixChecksum";
+// The check boxes the registry remembers, by the name of their value.
+constexpr struct {
+  int id;
+  const wchar_t* setting;
+} kRememberedBoxes[] = {{IDC_FIX_CHECKSUM, L"FixChecksum"}, {IDC_KEEP_BACKUP, L"KeepBackup"}};
 
 bool Checked(HWND dialog, int id) {
   return IsDlgButtonChecked(dialog, id) == BST_CHECKED;
@@ -28,7 +33,14 @@ bool Checked(HWND dialog, int id) {
 
 // The job reports its own outcome in message boxes over the dialog.
 void RunJob(HWND dialog, uint32_t size_code) {
+  keep_backups = Checked(dialog, IDC_KEEP_BACKUP);
   RunExpansionJob(dialog, size_code, Checked(dialog, IDC_FIX_CHECKSUM));
+}
+
+void RememberBox(HWND dialog, int id) {
+  for (const auto& box : kRememberedBoxes) {
+    if (box.id == id) SaveSetting(box.setting, Checked(dialog, id));
+  }
 }
 
 void ApplyToRom(HWND dialog) {
@@ -57,8 +69,10 @@ INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM w_param, LPARAM) 
       SetBigIcon(dialog);
       SetSmallIcon(dialog);
       CheckRadioButton(dialog, IDC_TARGET_FIRST, IDC_TARGET_LAST, kInitialTarget);
-      CheckDlgButton(dialog, IDC_FIX_CHECKSUM,
-                     LoadSetting(kFixChecksumSetting, false) ? BST_CHECKED : BST_UNCHECKED);
+      for (const auto& box : kRememberedBoxes) {
+        CheckDlgButton(dialog, box.id,
+                       LoadSetting(box.setting, false) ? BST_CHECKED : BST_UNCHECKED);
+      }
       DragAcceptFiles(dialog, TRUE);
       return TRUE;  // the dialog manager sets the first focus
     case WM_COMMAND:
@@ -77,7 +91,8 @@ INT_PTR CALLBACK MainDlgProc(HWND dialog, UINT message, WPARAM w_param, LPARAM) 
           ShowChosenRomInfo(dialog);
           return TRUE;
         case IDC_FIX_CHECKSUM:
-          SaveSetting(kFixChecksumSetting, Checked(dialog, IDC_FIX_CHECKSUM));
+        case IDC_KEEP_BACKUP:
+          RememberBox(dialog, LOWORD(w_param));
           return TRUE;
         default:
           return FALSE;

@@ -1,5 +1,6 @@
 // The main dialog, template 1000: one radio button per target, "Apply to ROM...", "About",
-// "ROM Info..." and "Also fix the checksum"; a ROM dropped on it is expanded too.
+// "ROM Info...", "Also fix the checksum" and "Keep a backup"; a ROM dropped on it is expanded
+// too.
 #pragma once
 
 #include <windows.h>

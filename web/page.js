@@ -7,6 +7,9 @@ const fileInput = document.getElementById('rom-file');
 const factsTable = document.getElementById('rom-facts');
 const form = document.getElementById('job');
 const expandButton = document.getElementById('expand');
+// The copier header buttons and the engine's entry point each runs.
+const headerJobs = [[document.getElementById('remove-header'), 'RemoveCopierHeader'],
+                    [document.getElementById('add-header'), 'AddCopierHeader']];
 const fixChecksum = document.getElementById('fix-checksum');
 const statusArea = document.getElementById('status');
 const download = document.getElementById('download');
@@ -96,7 +99,12 @@ function describePicked() {
                             .map(line => line.split('\t')));
   if (!described) showNotes(printed, false);
   showFacts(facts);
-  expandButton.disabled = false;
+  setJobsDisabled(false);
+}
+
+function setJobsDisabled(disabled) {
+  expandButton.disabled = disabled;
+  for (const [button] of headerJobs) button.disabled = disabled;
 }
 
 async function pick(file) {
@@ -104,7 +112,7 @@ async function pick(file) {
   statusArea.replaceChildren();
   showFacts(new Map());
   picked = null;
-  expandButton.disabled = true;
+  setJobsDisabled(true);
   const ticket = ++pickCount;
   const bytes = file ? new Uint8Array(await file.arrayBuffer()) : null;
   if (ticket !== pickCount) return;  // a later pick has taken over
@@ -112,22 +120,32 @@ async function pick(file) {
   if (engine && picked) describePicked();
 }
 
-function expand(event) {
-  event.preventDefault();
-  const target = form.elements.target.value;
-  if (!engine || !picked || !target) return;
+// Runs one job on a fresh copy of the picked file and offers its result.
+function runJob(entry, ...values) {
   withdrawDownload();
   printed = [];
   const path = placePicked();
-  // One job: the download holds both steps or the page offers none.
-  const succeeded = call('ExpandRomFile', path, target, fixChecksum.checked ? 1 : 0);
+  const succeeded = call(entry, path, ...values);
   showNotes(printed, succeeded);
   if (succeeded) offerDownload(engine.FS.readFile(path));
   engine.FS.unlink(path);
 }
 
+function expand(event) {
+  event.preventDefault();
+  const target = form.elements.target.value;
+  if (!engine || !picked || !target) return;
+  // One job: the download holds both steps or the page offers none.
+  runJob('ExpandRomFile', target, fixChecksum.checked ? 1 : 0);
+}
+
 fileInput.addEventListener('change', () => pick(fileInput.files[0]));
 form.addEventListener('submit', expand);
+for (const [button, entry] of headerJobs) {
+  button.addEventListener('click', () => {
+    if (engine && picked) runJob(entry);
+  });
+}
 // A file dropped anywhere on the page is picked, rather than opened by the browser.
 document.addEventListener('dragover', event => event.preventDefault());
 document.addEventListener('drop', event => {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "copier_header_job.h"
 #include "expansion_job.h"
 #include "notify.h"
 #include "rom_facts.h"
@@ -41,6 +42,15 @@ EMSCRIPTEN_KEEPALIVE int ExpandRomFile(const char* path, const char* size_name, 
   const SizeName* size = FindSizeName(size_name);
   return Finish(size != nullptr && SetRomPath(path) &&
                 RunExpansionJob(nullptr, size->size_code, fix_checksum != 0));
+}
+
+// Removes the copier header of the file at `path`, or adds one. Returns 1 for "Done!" and
+// "No Effect!", 0 otherwise.
+EMSCRIPTEN_KEEPALIVE int RemoveCopierHeader(const char* path) {
+  return Finish(SetRomPath(path) && RunRemoveHeaderJob(nullptr));
+}
+EMSCRIPTEN_KEEPALIVE int AddCopierHeader(const char* path) {
+  return Finish(SetRomPath(path) && RunAddHeaderJob(nullptr));
 }
 
 // Lists the facts of the file at `path` that -Info prints, the verdict on each size name

@@ -14,6 +14,11 @@
 #include <cstring>
 
 #include "platform_calls.h"
+#include "run_files_posix.h"
+
+char working_copy_target[PATH_MAX];
+char backup_path[PATH_MAX + 16];
+volatile sig_atomic_t backup_exists = 0;
 
 namespace {
 
@@ -22,13 +27,13 @@ constexpr size_t kMaxCopyName = NAME_MAX;
 
 // Read by the signal handler, so kept in static storage and flagged atomically.
 char working_copy_path[PATH_MAX + sizeof(kCopySuffix) + 2];
-char working_copy_target[PATH_MAX];
 volatile sig_atomic_t working_copy_exists = 0;
 
 constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
 extern "C" void RemoveWorkingCopyAndStop(int signal_number) {
   if (working_copy_exists) unlink(working_copy_path);
+  if (backup_exists) unlink(backup_path);
   // SA_RESETHAND has restored the default action: stop as the signal asked.
   raise(signal_number);
 }
@@ -51,20 +56,6 @@ void InstallStopHandlers() {
   }
 }
 
-// The stop signals wait while the working copy's name and flag change together.
-sigset_t HoldStopSignals() {
-  sigset_t held;
-  sigset_t saved;
-  sigemptyset(&held);
-  for (const int signal_number : kStopSignals) sigaddset(&held, signal_number);
-  sigprocmask(SIG_BLOCK, &held, &saved);
-  return saved;
-}
-
-void ReleaseStopSignals(const sigset_t& saved) {
-  sigprocmask(SIG_SETMASK, &saved, nullptr);
-}
-
 void ForgetWorkingCopy() {
   const sigset_t saved = HoldStopSignals();
   unlink(working_copy_path);
@@ -85,6 +76,21 @@ bool NameWorkingCopy(const char* target) {
   return written > 0 && static_cast<size_t>(written) < sizeof(working_copy_path);
 }
 
+}  // namespace
+
+sigset_t HoldStopSignals() {
+  sigset_t held;
+  sigset_t saved;
+  sigemptyset(&held);
+  for (const int signal_number : kStopSignals) sigaddset(&held, signal_number);
+  sigprocmask(SIG_BLOCK, &held, &saved);
+  return saved;
+}
+
+void ReleaseStopSignals(const sigset_t& saved) {
+  sigprocmask(SIG_SETMASK, &saved, nullptr);
+}
+
 bool SyncDirectoryOf(const char* path) {
   const char* slash = std::strrchr(path, '/');
   char directory[PATH_MAX];
@@ -98,8 +104,6 @@ bool SyncDirectoryOf(const char* path) {
   close(fd);
   return synced;
 }
-
-}  // namespace
 
 FILE* OpenFileExclusiveUtf8(const char* path, bool* in_use) {
   *in_use = false;
@@ -162,6 +166,8 @@ bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** /*rom*/, const char* /*path*/
   if (replaced) replaced = rename(working_copy_path, working_copy_target) == 0;
   if (!replaced) unlink(working_copy_path);
   working_copy_exists = 0;
+  // From here the backup holds what the ROM's name no longer does: it stays.
+  if (replaced) backup_exists = 0;
   ReleaseStopSignals(saved);
   return replaced && SyncDirectoryOf(working_copy_target);
 }

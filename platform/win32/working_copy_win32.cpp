@@ -18,10 +18,11 @@
 #include "file_security_win32.h"
 #include "held_file_win32.h"
 #include "platform_calls.h"
+#include "run_files_win32.h"
+
+wchar_t replaced_path[kPathUnits];
 
 namespace {
-
-constexpr DWORD kPathUnits = 32768;  // the longest path the wide calls take
 // A program that reads the ROM may hold it for a moment; nothing is made per attempt.
 constexpr ULONGLONG kReplaceWindowMs = 500;
 constexpr DWORD kReplaceRetryMs = 50;
@@ -39,7 +40,6 @@ struct RenameRequest {
 
 // Read by the console handler, which runs on a thread of its own.
 wchar_t working_copy_path[kPathUnits];
-wchar_t replaced_path[kPathUnits];
 volatile LONG working_copy_exists = 0;
 RenameRequest rename_request;
 
@@ -47,18 +47,8 @@ RenameRequest rename_request;
 // open with FILE_SHARE_DELETE, so it disappears when the process lets go of it.
 BOOL WINAPI RemoveWorkingCopyOnStop(DWORD) {
   if (working_copy_exists) DeleteFileW(working_copy_path);
+  if (backup_exists) DeleteFileW(backup_path);
   return FALSE;
-}
-
-FILE* StreamFromHandle(HANDLE handle, const char* mode) {
-  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
-  if (fd < 0) {
-    CloseHandle(handle);
-    return nullptr;
-  }
-  FILE* stream = _fdopen(fd, mode);
-  if (stream == nullptr) _close(fd);
-  return stream;
 }
 
 // `name` points at the file name inside replaced_path; the copy goes beside it. Its handle may
@@ -88,6 +78,11 @@ bool RenameUnsupported(DWORD error) {
 
 enum class Commit { kReplaced, kUnsupported, kInUse, kFailed };
 
+// Once the ROM's name holds the result, the backup holds what it held: it stays.
+void KeepBackup() {
+  InterlockedExchange(&backup_exists, 0);
+}
+
 // Windows 10 1607 and later rename over a file that still has open handles when they share
 // deleting, as the run's hold does: the run keeps the ROM through the rename, so no other run
 // gets in, and the flush of the renamed copy's handle makes the new name durable.
@@ -107,6 +102,7 @@ Commit RenameHoldingRom(HANDLE copy) {
     if (GetTickCount64() >= deadline) return Commit::kInUse;
     Sleep(kReplaceRetryMs);
   }
+  KeepBackup();
   return FlushFileBuffers(copy) ? Commit::kReplaced : Commit::kFailed;
 }
 
@@ -121,6 +117,7 @@ Commit RenameAfterLettingGo(FILE** rom) {
   while (HeldFileIsNamedBy(replaced_path)) {
     if (MoveFileExW(working_copy_path, replaced_path,
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      KeepBackup();
       return Commit::kReplaced;
     }
     if (!MayPass(GetLastError())) return Commit::kFailed;
@@ -131,6 +128,17 @@ Commit RenameAfterLettingGo(FILE** rom) {
 }
 
 }  // namespace
+
+FILE* StreamFromHandle(HANDLE handle, const char* mode) {
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDWR | _O_BINARY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  FILE* stream = _fdopen(fd, mode);
+  if (stream == nullptr) _close(fd);
+  return stream;
+}
 
 FILE* CreateWorkingCopyUtf8(const char* path) {
   if (working_copy_exists) return nullptr;
@@ -169,6 +177,7 @@ bool ReplaceWithWorkingCopyUtf8(FILE* copy, FILE** rom, const char* /*path*/, bo
   std::fclose(copy);
   if (commit != Commit::kReplaced) DeleteFileW(working_copy_path);
   InterlockedExchange(&working_copy_exists, 0);
+
   *in_use = commit == Commit::kInUse;
   return commit == Commit::kReplaced;
 }

@@ -200,6 +200,25 @@ class PageTest(unittest.TestCase):
                         "captureBeyondViewport": True, "clip": {**size, "scale": 1}})
                     (SOURCE / "docs" / "web-page.png").write_bytes(base64.b64decode(shot["data"]))
 
+        # The copier header buttons: the command line's -RemoveHeader and -AddHeader, download
+        # and words alike, a no effect included.
+        for name, arguments, command in [("headed.smc", "0x80000 lo-copier", "-RemoveHeader"),
+                                         ("bare.sfc", "0x80000 lo", "-AddHeader"),
+                                         ("bare.smc", "0x80000 lo", "-RemoveHeader")]:
+            with self.subTest(name=name, command=command):
+                source = self.make_rom(name, arguments)
+                native = self.work / "native" / name
+                shutil.copy(source, native)
+                run = subprocess.run([ROMSPAN, command, str(native)], capture_output=True,
+                                     text=True, check=True)
+                self.load((WEB / "index.html").as_uri())
+                self.give_file(source, "pick")
+                self.element("#" + command[1:].replace("H", "-h").lower()).click()
+                self.assertEqual([line.text for line in self.browser.find_elements(
+                    By.CSS_SELECTOR, "#status p")], [line.replace(" : ", " ", 1) for line in
+                                                       run.stdout.splitlines()[1:]])
+                self.assertEqual(self.take_download(name), native.read_bytes())
+
         # The page fits a phone, the longest refusal reasons and the facts table included.
         self.browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
             "width": 360, "height": 740, "deviceScaleFactor": 2, "mobile": True})
@@ -233,7 +252,8 @@ class PageTest(unittest.TestCase):
         tree = self.browser.execute_cdp_cmd("Accessibility.getFullAXTree", {})["nodes"]
         controls = [node for node in tree if node.get("role", {}).get("value") in
                     ("radio", "checkbox", "button")]
-        self.assertEqual(len(controls), 22 + 1 + 2)  # targets, check box, Expand and file
+        # targets, check box, the three jobs' buttons and the file
+        self.assertEqual(len(controls), 22 + 1 + 3 + 1)
         self.assertTrue(all(node.get("name", {}).get("value") for node in controls))
         # "Also fix the checksum" is remembered across visits.
         for wanted in (True, False):
