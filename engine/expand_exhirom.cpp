@@ -22,34 +22,38 @@ uint32_t BanksIn(uint32_t length) {
   return (length + kBankSize - 1) / kBankSize;
 }
 
-// LoROM bank k becomes the upper half of block 64 + k, and bank 0 also the header bank.
+// LoROM bank k becomes the upper half of block 64 + k, and bank 0 the header bank, which the
+// route's last steps copy to block 64. The old area keeps nothing else, so the working copy
+// starts empty and takes each bank from the ROM once.
 bool MoveLoRomBanks(const RouteStart& rom) {
   const uint32_t base = rom.header_base;
+  StartEmptyWorkingCopy();
+  CopyRomSpan(0, 0, base);
   if (!PadToTarget(rom.file_length, rom.target)) return false;
-  // A partial last bank moves whole: its tail reads as the zeros just appended.
-  for (uint32_t k = 0; k < BanksIn(rom.old_length); ++k) {
-    CopyBank(base + k * kBankSize, base + kHighHeaderBank + k * kBlockSize);
+  for (uint32_t k = 1; k < BanksIn(rom.old_length); ++k) {
+    CopyRomSpan(base + k * kBankSize, base + kHighHeaderBank + k * kBlockSize, kBankSize);
   }
-  // Clearing the old area destroys data: only once every bank sits at its new place.
-  if (!RomWritesSettled()) return false;
-  WriteZeroBytes(base, rom.old_length);
-  CopyBank(base + kHighHeaderBank, base + kUpperHalf);
-  return true;
+  CopyRomSpan(base, base + kUpperHalf, kBankSize);
+  return RomWritesSettled();
 }
 
-// With the mirror flag, the upper half of block j is copied to the upper half of block 64 + j,
-// but never over ROM data an ExHiROM source already has there.
-bool PadHiRom(const RouteStart& rom, bool mirror) {
+// The upper half of block j goes to the upper half of block 64 + j, never over ROM data an
+// ExHiROM source already has there. Block 0's comes from the working copy, with its rewritten
+// header; the others from the ROM, which gives nothing where it ends: the new area stays zero.
+// True when block 64 got its copy.
+bool MirrorUpperHalves(const RouteStart& rom) {
   const uint32_t base = rom.header_base;
-  if (!PadToTarget(rom.file_length, rom.target)) return false;
-  if (!mirror) return true;
   const uint32_t mirror_count = (rom.target - kHighArea) / kBlockSize;
   for (uint32_t j = 0; j < mirror_count; ++j) {
     const uint32_t destination = kHighHeaderBank + j * kBlockSize;
     if (destination < rom.old_length) continue;
-    CopyBank(base + kUpperHalf + j * kBlockSize, base + destination);
+    if (j == 0) {
+      CopyBank(base + kUpperHalf, base + destination);
+    } else {
+      CopyRomSpan(base + kUpperHalf + j * kBlockSize, base + destination, kBankSize);
+    }
   }
-  return RomWritesSettled();
+  return rom.old_length <= kHighHeaderBank;
 }
 
 }  // namespace
@@ -60,22 +64,27 @@ uint32_t ExpandExHiRom(WindowHandle owner, uint32_t size_code) {
   if (!StartProbedRoute(owner, size_code, &rom, &result)) return result;
   const uint32_t base = rom.header_base;
   const uint8_t kind = rom.map_mode & 0x0F;
+  const bool hirom = kind == kKindHiRom || kind == kKindExHiRom;
   if (kind == kKindLoRom) {
     if (rom.old_length > kLoRomLimit) {
       Notify(owner, Message::kLoRomTooLarge);
       return 0;
     }
     if (!MoveLoRomBanks(rom)) return 0;
-  } else if (kind == kKindHiRom || kind == kKindExHiRom) {
-    if (!PadHiRom(rom, (size_code & kMirrorFlag) != 0)) return 0;
+  } else if (hirom) {
+    if (!PadToTarget(rom.file_length, rom.target)) return 0;
   } else {
     Notify(owner, Message::kNotHiOrLoRom);
     return 0;
   }
 
-  // The header is always rewritten at the HiROM position, where ExHiROM hardware reads it.
+  // The header is always rewritten at the HiROM position, where ExHiROM hardware reads it, and
+  // before any copy of its bank, so that each copy is written once.
   WriteRomByte(base + kHiRomHeader + kMapModeField, (rom.map_mode & 0xF5) | kKindExHiRom);
   WriteRomByte(base + kHiRomHeader + kRomSizeField, kExHiRomRomSize);
-  if (rom.old_length <= kHighHeaderBank) CopyBank(base + kUpperHalf, base + kHighHeaderBank);
+  const bool mirrored = hirom && (size_code & kMirrorFlag) != 0 && MirrorUpperHalves(rom);
+  if (rom.old_length <= kHighHeaderBank && !mirrored) {
+    CopyBank(base + kUpperHalf, base + kHighHeaderBank);
+  }
   return FinishRoute(base + rom.target, rom.target);
 }

@@ -23,26 +23,40 @@ bool backup_failed = false;
 bool rom_transfer_failed = false;
 uint8_t bank_buffer[kBankSize];
 
-// Copies `from`, from offset `skip` on, to the end of `to`.
-bool CopyFileFrom(FILE* from, uint32_t skip, FILE* to) {
-  if (std::fseek(from, static_cast<long>(skip), SEEK_SET) != 0) return false;
-  size_t count = 0;
-  while ((count = std::fread(bank_buffer, 1, kBankSize, from)) != 0) {
-    if (std::fwrite(bank_buffer, 1, count, to) != count) return false;
+constexpr uint32_t kToTheEnd = 0xFFFFFFFF;
+
+// Copies `count` bytes of `from` at `from_offset`, fewer where it ends first, to `to` at
+// `to_offset`: inside the system where it can, else through the bank buffer.
+bool CopyFileData(FILE* from, uint32_t from_offset, FILE* to, uint32_t to_offset, uint32_t count) {
+  if (count == 0) return true;
+  const SystemCopy system = CopyFileDataInSystem(from, from_offset, to, to_offset, count);
+  if (system != SystemCopy::kUnsupported) return system == SystemCopy::kCopied;
+  while (count != 0) {
+    const uint32_t chunk = count < kBankSize ? count : kBankSize;
+    if (std::fseek(from, static_cast<long>(from_offset), SEEK_SET) != 0) return false;
+    const size_t read = std::fread(bank_buffer, 1, chunk, from);
+    if (read == 0) return !std::ferror(from);
+    if (std::fseek(to, static_cast<long>(to_offset), SEEK_SET) != 0 ||
+        std::fwrite(bank_buffer, 1, read, to) != read) {
+      return false;
+    }
+    from_offset += static_cast<uint32_t>(read);
+    to_offset += static_cast<uint32_t>(read);
+    count -= static_cast<uint32_t>(read);
   }
-  return !std::ferror(from) && std::fflush(to) == 0;
+  return true;
 }
 
-// Makes the working copy, for a job for update: `prefix`, then the ROM from `skip` on. From
-// then on the primitives work on it.
-bool MakeWorkingCopy(const uint8_t* prefix, uint32_t prefix_length, uint32_t skip) {
+// Makes the working copy, for a job for update: `prefix`, then, when `fill`, the ROM from `skip`
+// on. From then on the primitives work on it.
+bool MakeWorkingCopy(bool fill, const uint8_t* prefix, uint32_t prefix_length, uint32_t skip) {
   rom_written = true;
   if (working_copy == nullptr && rom_access == RomAccess::kUpdate && !working_copy_failed) {
     working_copy = CreateWorkingCopyUtf8(original_path);
     if (working_copy != nullptr &&
         ((prefix_length != 0 &&
           std::fwrite(prefix, 1, prefix_length, working_copy) != prefix_length) ||
-         !CopyFileFrom(original_file, skip, working_copy))) {
+         (fill && !CopyFileData(original_file, skip, working_copy, prefix_length, kToTheEnd)))) {
       DiscardWorkingCopy(working_copy);
       working_copy = nullptr;
     }
@@ -55,7 +69,13 @@ bool MakeWorkingCopy(const uint8_t* prefix, uint32_t prefix_length, uint32_t ski
 
 // Every write goes through here first: the first one makes a copy of the whole ROM.
 bool PrepareWrite() {
-  return MakeWorkingCopy(nullptr, 0, 0);
+  return MakeWorkingCopy(true, nullptr, 0, 0);
+}
+
+// A working copy made in another shape than the ROM's: only before anything is written.
+bool StartWorkingCopy(bool fill, const uint8_t* prefix, uint32_t prefix_length, uint32_t skip) {
+  return working_copy == nullptr && !rom_written &&
+         MakeWorkingCopy(fill, prefix, prefix_length, skip);
 }
 
 // The ROM as it was, beside it, durably, before the commit replaces it.
@@ -63,7 +83,7 @@ bool KeepBackup() {
   bool linked = false;
   FILE* copy = CreateBackupUtf8(original_file, original_path, &linked);
   if (copy == nullptr && !linked) return false;
-  return FinishBackup(copy, copy == nullptr || CopyFileFrom(original_file, 0, copy));
+  return FinishBackup(copy, copy == nullptr || CopyFileData(original_file, 0, copy, 0, kToTheEnd));
 }
 
 void SeekRom(uint32_t offset) {
@@ -120,7 +140,16 @@ bool RomBackupFailed() {
 }
 
 bool ReshapeRomFile(const uint8_t* prefix, uint32_t prefix_length, uint32_t skip) {
-  return working_copy == nullptr && !rom_written && MakeWorkingCopy(prefix, prefix_length, skip);
+  return StartWorkingCopy(true, prefix, prefix_length, skip);
+}
+
+bool StartEmptyWorkingCopy() {
+  return StartWorkingCopy(false, nullptr, 0, 0);
+}
+
+void CopyRomSpan(uint32_t from, uint32_t to, uint32_t count) {
+  if (rom_file == nullptr || !PrepareWrite()) return;
+  if (!CopyFileData(original_file, from, working_copy, to, count)) rom_transfer_failed = true;
 }
 
 bool CommitRomFile(bool keep_backup) {
@@ -182,6 +211,14 @@ void WriteRomBytes(uint32_t offset, const uint8_t* bytes, uint32_t count) {
 bool WriteZeroBytes(uint32_t offset, uint32_t count) {
   if (rom_file == nullptr || count == 0) return false;
   if (!PrepareWrite()) return true;
+  // Past the end of the file the system supplies the zeros: the new length is enough.
+  const uint32_t length = RomFileLength();
+  const uint32_t end = offset + count;
+  if (end > length) {
+    if (!SetStreamFileSize(rom_file, end)) rom_transfer_failed = true;
+    if (offset >= length) return true;
+    count = length - offset;
+  }
   std::clearerr(rom_file);
   uint32_t chunk = count < kZeroChunk ? count : kZeroChunk;
   uint8_t* zeros = static_cast<uint8_t*>(std::calloc(chunk, 1));

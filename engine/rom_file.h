@@ -41,6 +41,12 @@ bool RomBackupFailed();
 // copy of the whole ROM: how a copier header is added or removed. Only before the first write;
 // false when the copy cannot be made.
 bool ReshapeRomFile(const uint8_t* prefix, uint32_t prefix_length, uint32_t skip);
+// Makes the working copy empty instead of a copy of the ROM, for a route that places every part
+// of the ROM it keeps itself, with CopyRomSpan: nothing is written twice. Only before the first
+// write; false when the copy cannot be made.
+bool StartEmptyWorkingCopy();
+// Copies `count` bytes of the ROM as it was at `from`, fewer where it ends first, to `to`.
+void CopyRomSpan(uint32_t from, uint32_t to, uint32_t count);
 // Puts the working copy, durably written, in place of the ROM, with `keep_backup` keeping the
 // ROM as it was beside it first. False when nothing was written, a write failed, no backup could
 // be kept, or the copy cannot replace the ROM; the ROM is then as it was, with no backup.
@@ -63,8 +69,9 @@ void ReadRomBytes(uint32_t offset, uint8_t* out, uint32_t count);
 
 void WriteRomByte(uint32_t offset, uint8_t value);
 void WriteRomBytes(uint32_t offset, const uint8_t* bytes, uint32_t count);
-// Writes `count` zeros from `offset`, extending the file as needed; false when no ROM file is
-// open or the count is 0.
+// Writes `count` zeros from `offset`, extending the file as needed (past its end by setting its
+// length: the file system supplies those zeros); false when no ROM file is open or the count is
+// 0.
 bool WriteZeroBytes(uint32_t offset, uint32_t count);
 // Copies the 32 KiB bank at `from` to `to`.
 void CopyBank(uint32_t from, uint32_t to);

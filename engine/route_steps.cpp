@@ -29,6 +29,12 @@ bool PadToTarget(uint32_t file_length, uint32_t target) {
   return RomWritesSettled();
 }
 
+bool PadToLength(uint32_t length) {
+  const uint32_t now = RomFileLength();
+  if (now < length) WriteZeroBytes(now, length - now);
+  return RomWritesSettled();
+}
+
 uint32_t FinishRoute(uint32_t expected_length, uint32_t target) {
   if (!RomWritesSettled() || RomFileLength() != expected_length) return 0;
   return target >> kMbitShift;

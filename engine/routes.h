@@ -26,6 +26,9 @@ bool StartProbedRoute(WindowHandle owner, uint32_t size_code, RouteStart* start,
 // the old data before that, so a full disk leaves the ROM data as it was.
 bool PadToTarget(uint32_t file_length, uint32_t target);
 
+// Makes the file at least `length` long; true once every write has gone through.
+bool PadToLength(uint32_t length);
+
 // Success result once every write has gone through and the file is `expected_length` long;
 // 0 otherwise.
 uint32_t FinishRoute(uint32_t expected_length, uint32_t target);

@@ -77,3 +77,18 @@ uint32_t GetCurrentDirectoryUtf8(uint32_t capacity, char* buffer);
 
 // Size in bytes of the file behind `stream`, after its buffered writes; false when unknown.
 bool GetStreamFileSize(FILE* stream, uint64_t* out_size);
+// Sets the length of the file behind `stream`, after its buffered writes. A longer file reads
+// zeros in its new part, which the file system supplies: kept sparse where it can be, zeroed by
+// the system where it cannot. False when the length cannot be set.
+bool SetStreamFileSize(FILE* stream, uint64_t size);
+
+enum class SystemCopy {
+  kCopied,       // done
+  kUnsupported,  // the platform or file system has no such copy: copy through a buffer
+  kFailed,       // an I/O error
+};
+// Copies `count` bytes of `from` at `from_offset` (fewer where it ends first) to `to` at
+// `to_offset`, inside the system, after both streams' buffered writes: a clone that shares the
+// blocks where the file system has them (btrfs, XFS), else an in-kernel copy.
+SystemCopy CopyFileDataInSystem(FILE* from, uint64_t from_offset, FILE* to, uint64_t to_offset,
+                                uint64_t count);
