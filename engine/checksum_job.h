@@ -5,7 +5,7 @@
 
 // Writes the checksum into each pair FindChecksumHeaders names on the open ROM file, where the
 // pair differs from it; `*changed` tells whether one did. Reports and returns false when no
-// header has a valid pair.
+// header is found.
 bool FixRomChecksum(WindowHandle owner, bool* changed);
 
 // Fixes the checksum of the ROM at rom_path as one all-or-nothing job and reports exactly one

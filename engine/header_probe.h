@@ -17,9 +17,14 @@ inline constexpr uint32_t kChipsetField = 0x16;
 inline constexpr uint32_t kRomSizeField = 0x17;
 inline constexpr uint32_t kSramSizeField = 0x18;
 inline constexpr uint32_t kRegionField = 0x19;
+inline constexpr uint32_t kMakerField = 0x1A;
 inline constexpr uint32_t kVersionField = 0x1B;
 inline constexpr uint32_t kComplementField = 0x1C;
 inline constexpr uint32_t kChecksumField = 0x1E;
+inline constexpr uint32_t kResetVectorField = 0x3C;  // in emulation mode, where the CPU starts
+
+// Region bytes 0x00 to 0x11 name a country or area; the rest are unassigned.
+inline constexpr uint8_t kRegionCount = 0x12;
 
 // Map mode bytes of the LoROM family (LoROM, S-DD1, SA-1; SlowROM and FastROM) and of the
 // HiROM family (HiROM, ExHiROM); any other value is no map mode at all.

@@ -7,6 +7,7 @@ namespace {
 // Indexed by Message.
 constexpr MessageEntry kCatalogue[] = {
     {"Couldn't open file for writing!", nullptr, kIconWarning},
+    {"Couldn't open file for reading!", nullptr, kIconWarning},
     {"The file is marked as \"Read-Only\"!", kReadOnlyAdvice, kIconWarning},
     {"ROM file is in use by another program!", nullptr, kIconWarning},
     {"Expansion Canceled!", "Cannot determine ROM memory map type.", kIconWarning},

@@ -5,6 +5,7 @@
 
 enum class Message {
   kCannotOpen,      // the text is the ROM path
+  kCannotRead,      // -Info cannot open the file; the text is the ROM path
   kReadOnly,        // open failed on a read-only file
   kInUse,           // another run or program holds the file; the text is the ROM path
   kUnknownMapType,  // no valid checksum pair

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "header_by_contents.h"
 #include "header_probe.h"
 #include "rom_file.h"
 
@@ -64,10 +65,12 @@ uint16_t MirroredSum(const SumSource& source, uint64_t start, uint64_t* length) 
 
 uint32_t FindChecksumHeaders(uint32_t file_length, uint32_t headers[2]) {
   const uint32_t base = HeaderBase(file_length);
-  const uint32_t header = FindInternalHeader(base);
+  uint32_t header = FindInternalHeader(base);
+  if (header == 0) header = FindHeaderByContents(file_length);
   if (header == 0) return 0;
   headers[0] = header;
-  const uint32_t copy = header + kHeaderCopyDistance;
+  const bool high = header - base >= kHeaderCopyDistance;
+  const uint32_t copy = high ? header - kHeaderCopyDistance : header + kHeaderCopyDistance;
   if (RomDataLength(file_length) <= kHeaderCopyDistance ||
       copy + kChecksumField + 2 > file_length) {
     return 1;

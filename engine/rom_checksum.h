@@ -7,8 +7,9 @@
 inline constexpr uint32_t kHeaderCopyDistance = 0x400000;
 
 // The headers whose pair a checksum fix writes, as file offsets: the one FindInternalHeader
-// finds and, in ROM data over 4 MiB, its copy 4 MiB above when that holds the same title and
-// map mode. Returns how many (0 when no header has a valid pair).
+// finds, or without a valid pair the one FindHeaderByContents finds, and, in ROM data over
+// 4 MiB, its copy 4 MiB above (or, for a header found up there, below) when that holds the
+// same title and map mode. Returns how many (0 when no header is found).
 uint32_t FindChecksumHeaders(uint32_t file_length, uint32_t headers[2]);
 
 // The 16-bit sum over the ROM data of the open file, copier header excluded, as Snes9x takes

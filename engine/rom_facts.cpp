@@ -39,6 +39,7 @@ void GatherHeaderFacts(RomFacts* facts) {
   facts->header_base = HeaderBase(file_length);
   if (facts->header_base != 0) ReadRomBytes(0, facts->copier_header, sizeof facts->copier_header);
   facts->data_length = RomDataLength(file_length);
+  facts->pair_found = FindInternalHeader(facts->header_base) != 0;
   uint32_t headers[2] = {};
   const uint32_t count = FindChecksumHeaders(file_length, headers);
   if (count == 0) return;
@@ -102,7 +103,8 @@ const char* RegionName(uint8_t region) {
       "Japan",     "North America", "Europe",        "Scandinavia", "Finland", "Denmark",
       "France",    "Netherlands",   "Spain",         "Germany",     "Italy",   "China",
       "Indonesia", "South Korea",   "International", "Canada",      "Brazil",  "Australia"};
-  return region < sizeof(kRegions) / sizeof(kRegions[0]) ? kRegions[region] : "unknown";
+  static_assert(sizeof(kRegions) / sizeof(kRegions[0]) == kRegionCount);
+  return region < kRegionCount ? kRegions[region] : "unknown";
 }
 
 // A size byte v declares 2^v KiB.
@@ -141,10 +143,22 @@ uint16_t FieldWord(const RomFacts& facts, uint32_t field) {
   return static_cast<uint16_t>(facts.fields[field] | facts.fields[field + 1] << 8);
 }
 
+// The expansion finds a header only by a valid pair at 0x7FC0 or 0xFFC0: one found by its
+// contents serves it once -FixChecksum has written the pair there.
+const char* HowHeaderWasFound(const RomFacts& facts) {
+  if (facts.pair_found) return "its valid checksum pair";
+  const bool low =
+      facts.header < kFourMiB || (facts.header_copy != 0 && facts.header_copy < kFourMiB);
+  return low ? "its contents (the checksum pair is broken: -FixChecksum repairs it)"
+             : "its contents (no valid checksum pair at 0x7FC0 or 0xFFC0, where the expansion "
+               "looks)";
+}
+
 void ListHeaderFacts(const RomFacts& facts, FactSink sink, void* context) {
   char value[96];
   std::snprintf(value, sizeof(value), "0x%04X", facts.header);
   sink(context, "Header position", value);
+  sink(context, "Header found by", HowHeaderWasFound(facts));
   sink(context, "Valid pair at the other position", facts.other_pair_valid ? "yes" : "no");
   if (facts.data_length > kFourMiB) {
     std::snprintf(value, sizeof(value), "0x%06X", facts.header_copy);
@@ -188,7 +202,7 @@ void ListHeaderFacts(const RomFacts& facts, FactSink sink, void* context) {
 bool GatherRomFacts(WindowHandle owner, RomFacts* facts) {
   *facts = RomFacts{};
   if (!OpenRomFile(rom_path, RomAccess::kRead)) {
-    Notify(owner, Message::kCannotOpen);
+    Notify(owner, Message::kCannotRead);
     return false;
   }
   RomFileSize(&facts->file_size);
@@ -230,7 +244,10 @@ void ListRomFacts(const RomFacts& facts, FactSink sink, void* context) {
     std::snprintf(name, sizeof(name), "Target %s", kSizeNames[i].name);
     switch (outcome.verdict) {
       case TargetVerdict::kExpands:
-        sink(context, name, "expands");
+        // Only the plain route expands without a valid pair, and it leaves the header alone.
+        sink(context, name,
+             facts.pair_found ? "expands"
+                              : "expands (the ROM-size byte stays: no valid checksum pair)");
         break;
       case TargetVerdict::kNoEffect:
         sink(context, name, "no effect");

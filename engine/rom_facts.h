@@ -25,9 +25,10 @@ struct RomFacts {
   uint32_t header_base = 0;
   uint8_t copier_header[kCopierHeaderSignature] = {};  // its first bytes, which name its layout
   uint32_t data_length = 0;                            // copier header excluded
-  uint32_t header = 0;  // ROM offset of the header in use, 0x7FC0 or 0xFFC0; 0 for none
+  uint32_t header = 0;      // ROM offset of the header in use; 0 for none
+  bool pair_found = false;  // a valid checksum pair at 0x7FC0 or 0xFFC0, as the expansion needs
   bool other_pair_valid = false;
-  uint32_t header_copy = 0;   // ROM offset of its copy 4 MiB above, 0 for none
+  uint32_t header_copy = 0;   // ROM offset of its copy 4 MiB away, 0 for none
   uint8_t fields[0x20] = {};  // the header in use, from its title to its checksum
   uint16_t computed_checksum = 0;
   bool checksum_matches = false;
@@ -39,6 +40,7 @@ struct RomFacts {
 bool GatherRomFacts(WindowHandle owner, RomFacts* facts);
 
 // Hands each fact to `sink` as a name and a value, in a fixed order: "Target NAME" for each
-// size name, with "expands", "no effect" or "refused (REASON)".
+// size name, with "expands" (saying so when the ROM-size byte stays), "no effect" or
+// "refused (REASON)".
 using FactSink = void (*)(void* context, const char* name, const char* value);
 void ListRomFacts(const RomFacts& facts, FactSink sink, void* context);

@@ -17,7 +17,7 @@ const download = document.getElementById('download');
 const kFixChecksumKey = 'romspan.fix-checksum';
 const kRomFolder = '/rom/';  // the job's working copy goes beside the ROM, in here
 const kShownFacts = ['Title', 'Map mode', 'File size', 'ROM data size', 'ROM size',
-                     'Copier header', 'Header position', 'Checksum'];
+                     'Copier header', 'Header position', 'Header found by', 'Checksum'];
 let engine = null;  // the compiled module, once loaded
 let picked = null;  // {name, bytes} of the picked file
 let pickCount = 0;

@@ -43,12 +43,13 @@ EXPANSIONS = [
     ("sa1.sfc", "0x100000 sa1", "48_EXPCHIP", "pick"),
     ("plain_no_header.smc", "0x80000 none-copier", "8", "pick"),
     ("no_header.sfc", "0x80000 none", "48_EXHIROM", "pick"),
+    ("broken_pair.sfc", "0x80000 hi-broken", "12", "pick"),
     ("hirom_exlorom.sfc", "0x100000 hi", "48_EXLOROM_1", "pick"),
 ]
 SCREENSHOT_AFTER = "lorom_exhirom.sfc"
 # The facts the page's table shows, in its order, when -Info lists them.
 SHOWN_FACTS = ["Title", "Map mode", "File size", "ROM data size", "ROM size", "Copier header",
-               "Header position", "Checksum"]
+               "Header position", "Header found by", "Checksum"]
 
 
 class RecordingHandler(SimpleHTTPRequestHandler):
