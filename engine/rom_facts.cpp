@@ -159,7 +159,9 @@ void ListHeaderFacts(const RomFacts& facts, FactSink sink, void* context) {
   std::snprintf(value, sizeof(value), "0x%04X", facts.header);
   sink(context, "Header position", value);
   sink(context, "Header found by", HowHeaderWasFound(facts));
-  sink(context, "Valid pair at the other position", facts.other_pair_valid ? "yes" : "no");
+  if (facts.pair_found) {
+    sink(context, "Valid pair at the other position", facts.other_pair_valid ? "yes" : "no");
+  }
   if (facts.data_length > kFourMiB) {
     std::snprintf(value, sizeof(value), "0x%06X", facts.header_copy);
     sink(context, "Header copy", facts.header_copy != 0 ? value : "none");
