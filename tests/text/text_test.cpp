@@ -60,6 +60,9 @@ const struct {
     {"\xED\xA0\x80\xED\xBF\xBF", WIDE(""), WIDE("\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD\xFFFD")},
     {"\xF4\x90\x80\x80", WIDE(""), WIDE("\xFFFD\xFFFD\xFFFD\xFFFD")},
     {"\xF0\x8F\xBF\xBF", WIDE(""), WIDE("\xFFFD\xFFFD\xFFFD\xFFFD")},
+    {"\xE2\x82\xC0\x41", WIDE("A"),
+     WIDE("\xFFFD\xFFFD"
+          "A")},
     {"\xE2\x82\x41\xF8\x42\xF0\x9F\x98", WIDE("AB"),
      WIDE("\xFFFD"
           "A\xFFFD"
