@@ -38,10 +38,6 @@ bool TitleIsText(const uint8_t* title) {
   return true;
 }
 
-uint16_t WordAt(const uint8_t* fields, uint32_t field) {
-  return static_cast<uint16_t>(fields[field] | fields[field + 1] << 8);
-}
-
 // 0 for no header. A loader that guesses wrong only fails to boot; a checksum fix that guesses
 // wrong writes into game data: so a header needs a reset vector into ROM, a first instruction
 // there and a map mode of its position's family, and the other hints only rank such headers.
@@ -49,7 +45,7 @@ int ScoreCandidate(uint32_t header_base, uint32_t data_length, uint32_t candidat
   if (candidate + kHeaderSpan > data_length) return 0;
   uint8_t fields[kHeaderSpan] = {};
   ReadRomBytes(header_base + candidate, fields, kHeaderSpan);
-  const uint32_t reset = WordAt(fields, kResetVectorField);
+  const uint32_t reset = HeaderWord(fields, kResetVectorField);
   if (reset < kRomWindow) return 0;
   // Every map shows the bank that holds the header at $00:8000, where the CPU starts.
   uint8_t opcode = 0;
@@ -60,7 +56,8 @@ int ScoreCandidate(uint32_t header_base, uint32_t data_length, uint32_t candidat
       (candidate & kBankSize) != 0 ? IsHiRomMapMode(map_mode) : IsLoRomMapMode(map_mode);
   int score = FirstInstructionPoints(opcode);
   if (score == 0 || !family) return 0;
-  if ((WordAt(fields, kComplementField) ^ WordAt(fields, kChecksumField)) == 0xFFFF) score += 4;
+  const uint16_t pair = HeaderWord(fields, kComplementField) ^ HeaderWord(fields, kChecksumField);
+  if (pair == 0xFFFF) score += 4;
   if (fields[kMakerField] == kExtendedHeaderMaker) score += 2;
   if (fields[kRomSizeField] < 0x10) ++score;
   if (fields[kSramSizeField] < 0x08) ++score;

@@ -23,6 +23,11 @@ inline constexpr uint32_t kComplementField = 0x1C;
 inline constexpr uint32_t kChecksumField = 0x1E;
 inline constexpr uint32_t kResetVectorField = 0x3C;  // in emulation mode, where the CPU starts
 
+// The little-endian word at `field` of a header's bytes, read from its start.
+inline uint16_t HeaderWord(const uint8_t* header, uint32_t field) {
+  return static_cast<uint16_t>(header[field] | header[field + 1] << 8);
+}
+
 // Region bytes 0x00 to 0x11 name a country or area; the rest are unassigned.
 inline constexpr uint8_t kRegionCount = 0x12;
 

@@ -139,10 +139,6 @@ void DescribeTitle(const uint8_t* title, char* out) {
   *out = '\0';
 }
 
-uint16_t FieldWord(const RomFacts& facts, uint32_t field) {
-  return static_cast<uint16_t>(facts.fields[field] | facts.fields[field + 1] << 8);
-}
-
 // The expansion finds a header only by a valid pair at 0x7FC0 or 0xFFC0: one found by its
 // contents serves it once -FixChecksum has written the pair there.
 const char* HowHeaderWasFound(const RomFacts& facts) {
@@ -190,9 +186,9 @@ void ListHeaderFacts(const RomFacts& facts, FactSink sink, void* context) {
   const uint8_t version = facts.fields[kVersionField];
   std::snprintf(value, sizeof(value), "0x%02X (1.%u)", version, version);
   sink(context, "Version", value);
-  std::snprintf(value, sizeof(value), "0x%04X", FieldWord(facts, kComplementField));
+  std::snprintf(value, sizeof(value), "0x%04X", HeaderWord(facts.fields, kComplementField));
   sink(context, "Stored complement", value);
-  std::snprintf(value, sizeof(value), "0x%04X", FieldWord(facts, kChecksumField));
+  std::snprintf(value, sizeof(value), "0x%04X", HeaderWord(facts.fields, kChecksumField));
   sink(context, "Stored checksum", value);
   std::snprintf(value, sizeof(value), "0x%04X", facts.computed_checksum);
   sink(context, "Computed checksum", value);
